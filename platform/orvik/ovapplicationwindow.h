@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#ifndef OVAPPLICATIONWINDOW_H
+#define OVAPPLICATIONWINDOW_H
+
+#include "ov.h"
+#include "orvikexport.h"
+
+#include <QGraphicsView>
+
+class QGraphicsWidget;
+
+/*
+ * A phone-sized window (480x854 in portrait, 854x480 in landscape) showing one page
+ * through a QGraphicsView. The page fills the window's width and scrolls vertically when it
+ * is taller. Rotating the window switches every OvLayout in its scene to the policies of
+ * the new orientation. Ctrl+R rotates.
+ */
+class ORVIK_EXPORT OvApplicationWindow : public QGraphicsView
+{
+    Q_OBJECT
+
+public:
+    static const QSize portraitSize;
+    static const QSize landscapeSize;
+
+    explicit OvApplicationWindow(QWidget *parent = nullptr);
+    ~OvApplicationWindow() override;
+
+    // Shows the page; the window does not take ownership of the previous page.
+    void setPage(QGraphicsWidget *page);
+    QGraphicsWidget *page() const;
+
+    Ov::Orientation orientation() const;
+
+    // Renders the window's current contents, as shown, into an image of the window's size.
+    QImage grabPage();
+
+    // The orientation of the window that shows this scene (portrait without one).
+    static Ov::Orientation orientationOf(const QGraphicsScene *scene);
+
+public slots:
+    void setOrientation(Ov::Orientation orientation);
+    void rotate();
+
+signals:
+    void orientationChanged(Ov::Orientation orientation);
+};
+
+#endif

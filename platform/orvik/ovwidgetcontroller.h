@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#ifndef OVWIDGETCONTROLLER_H
+#define OVWIDGETCONTROLLER_H
+
+#include "orvikexport.h"
+
+#include <QGraphicsWidget>
+#include <QString>
+
+class OvStyle;
+
+/*
+ * Base of every orvik widget. A widget has a style name, looked up in the theme (font,
+ * colours, margins, minimum size), and a view type that selects one of several looks of the
+ * same widget (a button viewed as a switch, for example). Changing either repaints and
+ * relayouts the widget.
+ */
+class ORVIK_EXPORT OvWidgetController : public QGraphicsWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString styleName READ styleName WRITE setStyleName)
+    Q_PROPERTY(QString viewType READ viewType WRITE setViewType)
+
+public:
+    explicit OvWidgetController(QGraphicsItem *parent = nullptr);
+    ~OvWidgetController() override;
+
+    void setStyleName(const QString &name);
+    QString styleName() const;
+
+    void setViewType(const QString &type);
+    QString viewType() const;
+
+    // The style class of the widget; the theme looks a style name up within it.
+    virtual QString styleType() const;
+
+    // The resolved style of the current style name (never null).
+    const OvStyle &style() const;
+
+protected:
+    // Called after the style name or view type changed; the default relayouts and repaints.
+    virtual void styleChanged();
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+
+private:
+    QString m_styleName;
+    QString m_viewType;
+    mutable const OvStyle *m_style = nullptr;
+};
+
+#endif

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#ifndef VORNCONTROLPANELEXPORT_H
+#define VORNCONTROLPANELEXPORT_H
+
+#include <QtGlobal>
+
+#if defined(VORNCONTROLPANEL_BUILD)
+#  define VORNCONTROLPANEL_EXPORT Q_DECL_EXPORT
+#else
+#  define VORNCONTROLPANEL_EXPORT Q_DECL_IMPORT
+#endif
+
+#endif

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#ifndef BUSMONITOR_H
+#define BUSMONITOR_H
+
+#include <QDBusConnection>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+/*
+ * Watches every message on one of the private buses through dbus-monitor, so that tests
+ * see what really went over the wire. start() and sync() return only when the monitor has
+ * seen everything sent before them (a marker signal travels the bus behind it).
+ */
+class BusMonitor
+{
+public:
+    struct Message {
+        QString kind;        // "method call", "method return", "signal", "error"
+        QString sender;
+        QString destination;
+        QString path;
+        QString interface;
+        QString member;
+        QString errorName;
+        QStringList args;    // e.g. "string \"Positioning\"", "variant boolean true"
+    };
+
+    explicit BusMonitor(QDBusConnection::BusType bus = QDBusConnection::SessionBus);
+    ~BusMonitor();
+
+    bool start();
+    bool sync();
+    void clear();
+
+    QList<Message> messages() const;
+    // Method calls of a member (any interface); destination filter when not empty.
+    QList<Message> calls(const QString &member, const QString &destination = QString()) const;
+    QList<Message> signalsNamed(const QString &member) const;
+    QStringList describe() const; // one line per message, for failure output
+
+private:
+    bool waitForMarker();
+    void parse();
+
+    QDBusConnection::BusType m_bus;
+    QProcess m_process;
+    QByteArray m_pending;
+    QList<Message> m_messages;
+    int m_markerCount = 0;
+    QString m_lastMarker;
+    bool m_markerSeen = false;
+};
+
+#endif
