@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#ifndef LOCATIONSETTINGSAPPLET_H
+#define LOCATIONSETTINGSAPPLET_H
+
+#include <zepappletif.h>
+
+#include <QObject>
+#include <QPointer>
+
+class LocationSettingsBrief;
+
+/*
+ * The location settings applet as the control-panel host sees it: title, brief and the
+ * main page (widget id 0). It keeps nothing but a guarded reference to the brief it made
+ * last, so that activate() can reach it while it lives.
+ */
+class LocationSettingsApplet : public QObject, public ZepAppletIf
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID ZepAppletIf_iid)
+    Q_INTERFACES(ZepAppletIf)
+
+public:
+    LocationSettingsApplet();
+    ~LocationSettingsApplet() override;
+
+    void init() override;
+    ZepStylableWidget *constructStylableWidget(int widgetId) override;
+    virtual ZepStylableWidget *pageMain();
+    QString title() const override;
+    QVector<OvAction *> viewMenuItems() override;
+    ZepBrief *constructBrief(int partId) override;
+
+private slots:
+    void activate();
+
+private:
+    QPointer<LocationSettingsBrief> m_brief;
+};
+
+#endif

@@ -1,0 +1,78 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<!-- SPDX-License-Identifier: GPL-2.0-or-later -->
+<TS version="2.1" language="de_DE" sourcelanguage="en_GB">
+<context>
+    <name></name>
+    <message id="qtn_locfw_positioning">
+        <source>Location</source>
+        <extracomment>Heading of the page and title of the applet in the control panel</extracomment>
+        <translation>Standort</translation>
+    </message>
+    <message id="qtn_locfw_networkpositioning">
+        <source>Network positioning</source>
+        <extracomment>Title of the network positioning section</extracomment>
+        <translation>Netzwerkbasierte Ortung</translation>
+    </message>
+    <message id="qtn_locfw_enable_positioning">
+        <source>Use network positioning</source>
+        <extracomment>Switch title</extracomment>
+        <translation>Netzwerkortung verwenden</translation>
+    </message>
+    <message id="qtn_locfw_positioning_description">
+        <source>Find your location from nearby cell towers and Wi-Fi networks</source>
+        <extracomment>One-line description under the switch title</extracomment>
+        <translation>Standort anhand naher Mobilfunkmasten und WLAN-Netze bestimmen</translation>
+    </message>
+    <message id="qtn_locfw_networkconnectivity">
+        <source>Network connectivity</source>
+        <extracomment>Title of the network connectivity section</extracomment>
+        <translation>Netzwerkverbindung</translation>
+    </message>
+    <message id="qtn_locfw_enable_cellular">
+        <source>Use mobile data</source>
+        <extracomment>Switch title</extracomment>
+        <translation>Mobile Daten verwenden</translation>
+    </message>
+    <message id="qtn_locfw_cellular_description">
+        <source>Let positioning use the mobile data connection; charges may apply</source>
+        <extracomment>One-line description under the switch title</extracomment>
+        <translation>Ortung darf die mobile Datenverbindung nutzen; es können Kosten entstehen</translation>
+    </message>
+    <message id="qtn_locfw_satellite_positioning">
+        <source>Satellite positioning</source>
+        <extracomment>Title of the satellite positioning section</extracomment>
+        <translation>Satellitenortung</translation>
+    </message>
+    <message id="qtn_locfw_gps_device">
+        <source>GPS receiver</source>
+        <extracomment>Heading above the GPS device list</extracomment>
+        <translation>GPS-Empfänger</translation>
+    </message>
+    <message id="qtn_locfw_gpsdevice">
+        <source>GPS device</source>
+        <extracomment>Title of the GPS device list</extracomment>
+        <translation>GPS-Gerät</translation>
+    </message>
+    <message id="qtn_locfw_select_gps_device">
+        <source>Select GPS device</source>
+        <extracomment>Heading of the opened GPS device list</extracomment>
+        <translation>GPS-Gerät auswählen</translation>
+    </message>
+    <message id="qtn_locfw_internalgps">
+        <source>Internal GPS</source>
+        <extracomment>Entry of the GPS device list: the phone's own receiver</extracomment>
+        <translation>Internes GPS</translation>
+    </message>
+    <message id="qtn_locfw_select_external_gps_device">
+        <source>Select external GPS device</source>
+        <extracomment>Entry of the GPS device list: pairs a Bluetooth GPS receiver</extracomment>
+        <translation>Externes GPS-Gerät auswählen</translation>
+    </message>
+    <message id="qtn_locfw_select_another_external_gps">
+        <source>Select another external GPS device</source>
+        <extracomment>Entry of the GPS device list: pairs a different Bluetooth GPS receiver</extracomment>
+        <translation>Anderes externes GPS-Gerät auswählen</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,78 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<!-- SPDX-License-Identifier: GPL-2.0-or-later -->
+<TS version="2.1" language="en_GB" sourcelanguage="en_GB">
+<context>
+    <name></name>
+    <message id="qtn_locfw_positioning">
+        <source>Location</source>
+        <extracomment>Heading of the page and title of the applet in the control panel</extracomment>
+        <translation>Location</translation>
+    </message>
+    <message id="qtn_locfw_networkpositioning">
+        <source>Network positioning</source>
+        <extracomment>Title of the network positioning section</extracomment>
+        <translation>Network positioning</translation>
+    </message>
+    <message id="qtn_locfw_enable_positioning">
+        <source>Use network positioning</source>
+        <extracomment>Switch title</extracomment>
+        <translation>Use network positioning</translation>
+    </message>
+    <message id="qtn_locfw_positioning_description">
+        <source>Find your location from nearby cell towers and Wi-Fi networks</source>
+        <extracomment>One-line description under the switch title</extracomment>
+        <translation>Find your location from nearby cell towers and Wi-Fi networks</translation>
+    </message>
+    <message id="qtn_locfw_networkconnectivity">
+        <source>Network connectivity</source>
+        <extracomment>Title of the network connectivity section</extracomment>
+        <translation>Network connectivity</translation>
+    </message>
+    <message id="qtn_locfw_enable_cellular">
+        <source>Use mobile data</source>
+        <extracomment>Switch title</extracomment>
+        <translation>Use mobile data</translation>
+    </message>
+    <message id="qtn_locfw_cellular_description">
+        <source>Let positioning use the mobile data connection; charges may apply</source>
+        <extracomment>One-line description under the switch title</extracomment>
+        <translation>Let positioning use the mobile data connection; charges may apply</translation>
+    </message>
+    <message id="qtn_locfw_satellite_positioning">
+        <source>Satellite positioning</source>
+        <extracomment>Title of the satellite positioning section</extracomment>
+        <translation>Satellite positioning</translation>
+    </message>
+    <message id="qtn_locfw_gps_device">
+        <source>GPS receiver</source>
+        <extracomment>Heading above the GPS device list</extracomment>
+        <translation>GPS receiver</translation>
+    </message>
+    <message id="qtn_locfw_gpsdevice">
+        <source>GPS device</source>
+        <extracomment>Title of the GPS device list</extracomment>
+        <translation>GPS device</translation>
+    </message>
+    <message id="qtn_locfw_select_gps_device">
+        <source>Select GPS device</source>
+        <extracomment>Heading of the opened GPS device list</extracomment>
+        <translation>Select GPS device</translation>
+    </message>
+    <message id="qtn_locfw_internalgps">
+        <source>Internal GPS</source>
+        <extracomment>Entry of the GPS device list: the phone's own receiver</extracomment>
+        <translation>Internal GPS</translation>
+    </message>
+    <message id="qtn_locfw_select_external_gps_device">
+        <source>Select external GPS device</source>
+        <extracomment>Entry of the GPS device list: pairs a Bluetooth GPS receiver</extracomment>
+        <translation>Select external GPS device</translation>
+    </message>
+    <message id="qtn_locfw_select_another_external_gps">
+        <source>Select another external GPS device</source>
+        <extracomment>Entry of the GPS device list: pairs a different Bluetooth GPS receiver</extracomment>
+        <translation>Select another external GPS device</translation>
+    </message>
+</context>
+</TS>
