@@ -1,1 +1,55 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#ifndef NETWORKCONNECTIVITYCONTAINER_H
+#define NETWORKCONNECTIVITYCONTAINER_H
+
+#include <ovcontainer.h>
+
+#include <QList>
+#include <QString>
+
+class LocationSettingsListItem;
+class OvButton;
+class OvLayout;
+class OvLinearLayoutPolicy;
+class SettingsInterface;
+
+/*
+ * The network connectivity block of the settings page: a title and description with a
+ * switch at their right that allows or forbids positioning to use the cellular data
+ * connection ("NetworkConnectivity"). The switch follows changes the daemon reports.
+ */
+class NetworkConnectivityContainer : public OvContainer
+{
+    Q_OBJECT
+
+public:
+    explicit NetworkConnectivityContainer(QGraphicsItem *parent = nullptr);
+    ~NetworkConnectivityContainer() override;
+
+    virtual void createContent();
+
+    void buildLandscapeLayout();
+    void buildPortraitLayout();
+
+signals:
+    void networkConnectivitySwitchButtonClicked(bool checked);
+
+public slots:
+    void onLocationSettingsSwitchButtonToggled(bool checked);
+    void onLocationSettingsChanged(QString key);
+
+private:
+    // Shows a state on the switch without writing it to the daemon.
+    void showSwitchState(OvButton *button, bool checked);
+
+    QList<OvButton *> m_switchButtons;
+    LocationSettingsListItem *m_listItem = nullptr;
+    OvLayout *m_layout = nullptr;
+    OvLinearLayoutPolicy *m_landscapePolicy = nullptr;
+    OvLinearLayoutPolicy *m_portraitPolicy = nullptr;
+    SettingsInterface *m_settingsInterface = nullptr;
+    // Set while the switch is set from the daemon's state, so that it is not written back.
+    bool m_showingStoredState = false;
+};
+
+#endif

@@ -1,1 +1,160 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "networkpositioningcontainer.h"
+
+#include "locationsettingslistitem.h"
+#include "settingsinterface.h"
+#include "settingskeys.h"
+
+#include <ovbutton.h>
+#include <ovlabel.h>
+#include <ovlayout.h>
+#include <ovlinearlayoutpolicy.h>
+
+#include <QDebug>
+#include <QTextOption>
+
+NetworkPositioningContainer::NetworkPositioningContainer(QGraphicsItem *parent)
+    : OvContainer(parent)
+{
+    qDebug() << "NetworkPositioningContainer::NetworkPositioningContainer()" << "\n";
+
+    m_settingsInterface = new SettingsInterface();
+    m_settingsInterface->setObjectName(QStringLiteral("ls_settings_interface"));
+
+    createContent();
+
+    // Connected only now that the switch shows the stored state: building writes nothing.
+    connect(m_settingsInterface, SIGNAL(valueChanged(QString)),
+            this, SLOT(onLocationSettingsChanged(QString)));
+    for (OvButton *button : std::as_const(m_switchButtons))
+        connect(button, SIGNAL(toggled(bool)), this, SLOT(onLocationSettingsSwitchButtonToggled(bool)));
+
+    buildLandscapeLayout();
+    m_outerLayout->setLandscapePolicy(m_outerLandscapePolicy);
+    buildPortraitLayout();
+    m_outerLayout->setPortraitPolicy(m_outerPortraitPolicy);
+
+    centralWidget()->setLayout(m_outerLayout);
+}
+
+NetworkPositioningContainer::~NetworkPositioningContainer()
+{
+    qDebug() << "NetworkPositioningContainer::~NetworkPositioningContainer()" << "\n";
+    delete m_settingsInterface;
+    m_settingsInterface = nullptr;
+    // The switch itself belongs to the widget tree.
+    m_switchButtons.clear();
+}
+
+void NetworkPositioningContainer::createContent()
+{
+    qDebug() << "NetworkPositioningContainer::createContent()" << "\n";
+
+    setObjectName(QStringLiteral("ls_network_positioning_container"));
+    setHeaderVisible(false);
+    //: Title of the network positioning section
+    //% "Network positioning"
+    setTitle(qtTrId("qtn_locfw_networkpositioning"));
+
+    m_listItem = new LocationSettingsListItem(nullptr);
+    m_listItem->setObjectName(QStringLiteral("ls_use_positioning_content_item"));
+    //: Switch title
+    //% "Use network positioning"
+    m_listItem->setTitle(qtTrId("qtn_locfw_enable_positioning"));
+    OvLabel *title = m_listItem->titleLabelWidget();
+    title->setObjectName(QStringLiteral("ls_positioning_content_item_title"));
+    title->setStyleName(QStringLiteral("CommonTitleInverted"));
+    title->setWrapMode(QTextOption::WordWrap);
+    title->setWordWrap(true);
+    title->setTextElide(false);
+    //: One-line description under the switch title
+    //% "Find your location from nearby cell towers and Wi-Fi networks"
+    m_listItem->setSubtitle(qtTrId("qtn_locfw_positioning_description"));
+    OvLabel *subtitle = m_listItem->subtitleLabelWidget();
+    subtitle->setObjectName(QStringLiteral("ls_positioning_content_item_subtitle"));
+    subtitle->setStyleName(QStringLiteral("CommonSubTextInverted"));
+    subtitle->setWrapMode(QTextOption::WordWrap);
+    subtitle->setWordWrap(true);
+    subtitle->setTextElide(false);
+
+    OvButton *switchButton = new OvButton(nullptr, nullptr);
+    m_switchButtons.append(switchButton);
+    switchButton->setObjectName(QStringLiteral("ls_positioning_switch_button"));
+    switchButton->setStyleName(QStringLiteral("CommonRightSwitchInverted"));
+    switchButton->setViewType(OvButton::switchType);
+    switchButton->setCheckable(true);
+    switchButton->setChecked(m_settingsInterface->getValue(SettingKey::Positioning).toBool());
+
+    m_outerLayout = new OvLayout(nullptr);
+    m_outerPortraitPolicy = new OvLinearLayoutPolicy(m_outerLayout, Qt::Vertical);
+    m_outerLandscapePolicy = new OvLinearLayoutPolicy(m_outerLayout, Qt::Vertical);
+    // The inner policies stay unregistered: both hold the same row, so either one serves.
+    m_innerLayout = new OvLayout(nullptr);
+    m_innerPortraitPolicy = new OvLinearLayoutPolicy(m_innerLayout, Qt::Horizontal);
+    m_innerLandscapePolicy = new OvLinearLayoutPolicy(m_innerLayout, Qt::Horizontal);
+}
+
+void NetworkPositioningContainer::buildLandscapeLayout()
+{
+    qDebug() << "NetworkPositioningContainer::buildlandscapeLayout" << "\n";
+    setStyleName(QStringLiteral("CommonPanelInverted"));
+
+    m_innerLandscapePolicy->setOrientation(Qt::Horizontal);
+    m_innerLandscapePolicy->insertItem(0, m_listItem);
+    m_innerLandscapePolicy->insertItem(1, m_switchButtons.first());
+
+    m_outerLandscapePolicy->setOrientation(Qt::Vertical);
+    m_outerLandscapePolicy->insertItem(0, m_innerLayout);
+}
+
+void NetworkPositioningContainer::buildPortraitLayout()
+{
+    qDebug() << "NetworkPositioningContainer::buildPortraitLayout" << "\n";
+    setStyleName(QStringLiteral("CommonLargePanelInverted"));
+
+    m_innerPortraitPolicy->setOrientation(Qt::Horizontal);
+    m_innerPortraitPolicy->insertItem(0, m_listItem);
+    m_innerPortraitPolicy->insertItem(1, m_switchButtons.first());
+
+    m_outerPortraitPolicy->setOrientation(Qt::Vertical);
+    m_outerPortraitPolicy->insertItem(0, m_innerLayout);
+}
+
+void NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled(bool checked)
+{
+    qDebug() << "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled( checked = "
+             << checked << "  )" << "  QObject::sender() = " << sender() << "\n";
+
+    if (m_revertingSwitch)
+        return;
+
+    OvButton *button = qobject_cast<OvButton *>(sender());
+    if (sender() && sender()->objectName() == QLatin1String("ls_positioning_switch_button")) {
+        if (m_settingsInterface->setValue(SettingKey::Positioning, QVariant(checked))) {
+            emit positioningSwitchButtonClicked(checked);
+        } else {
+            qWarning() << "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled ls_positioning_switch_button value not set";
+            // The daemon still holds the previous state; show that one, without writing it.
+            if (button) {
+                m_revertingSwitch = true;
+                button->setChecked(!checked);
+                m_revertingSwitch = false;
+            }
+        }
+    } else {
+        qDebug() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized" << "\n";
+        qWarning() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized";
+    }
+}
+
+void NetworkPositioningContainer::onLocationSettingsChanged(QString key)
+{
+    qDebug() << "NetworkPositioningContainer::onLocationSettingsChanged() key =" << key << ")" << "\n";
+
+    if (key == SettingKey::NetworkConnectivity
+        && m_settingsInterface->getValue(SettingKey::SuplForced).toBool()) {
+        qDebug() << "NetworkPositioningContainer::onLocationSettingsChanged() NetworkConnectivity && SuplForced";
+        buildPortraitLayout();
+        buildLandscapeLayout();
+    }
+}
