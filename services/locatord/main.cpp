@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// locatord: keeps the positioning settings and serves them on the session bus.
+#include "quitonsignal.h"
+#include "settings_adaptor.h"
+#include "settingsschema.h"
+#include "settingsservice.h"
+#include "settingsstore.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDebug>
+
+namespace {
+int fail(const QString &text)
+{
+    qCritical().noquote() << text;
+    return 1;
+}
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("locatord"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    qSetMessagePattern(QStringLiteral("%{appname}: %{if-warning}warning: %{endif}%{if-critical}error: %{endif}%{message}"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Keeps the positioning settings and offers them on the session bus as %1 (%2, interface %3).")
+                                         .arg(Locatord::service, Locatord::path, Locatord::interface));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption storeOption(QStringLiteral("store"),
+        QStringLiteral("Settings file (default: %1).").arg(SettingsStore::defaultFileName()),
+        QStringLiteral("file"));
+    const QCommandLineOption policyOption(QStringLiteral("policy"),
+        QStringLiteral("Set a policy key (SuplForced, InternalGpsDisabled) before serving; repeatable. "
+                       "The value is stored like any other."),
+        QStringLiteral("key=value"));
+    parser.addOption(storeOption);
+    parser.addOption(policyOption);
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument \"%1\" (see --help)").arg(parser.positionalArguments().first()));
+
+    SettingsStore store(parser.isSet(storeOption) ? parser.value(storeOption) : SettingsStore::defaultFileName());
+    const SettingsStore::LoadResult loaded = store.load();
+    switch (loaded.status) {
+    case SettingsStore::LoadStatus::Loaded:
+        qInfo().noquote() << "settings read from" << store.fileName();
+        break;
+    case SettingsStore::LoadStatus::Missing:
+        qInfo().noquote() << "no settings in" << store.fileName() << "yet, starting from the defaults";
+        break;
+    case SettingsStore::LoadStatus::Corrupt:
+        if (loaded.movedTo.isEmpty())
+            qWarning().noquote() << "the settings file" << store.fileName() << "was refused (" + loaded.error
+                                        + "); starting from the defaults and storing nothing";
+        else
+            qWarning().noquote() << "the settings file" << store.fileName() << "was refused (" + loaded.error
+                                        + "); kept as" << loaded.movedTo << "and starting from the defaults";
+        break;
+    }
+
+    SettingsService service(&store, loaded.values);
+
+    for (const QString &assignment : parser.values(policyOption)) {
+        const int equals = assignment.indexOf(QLatin1Char('='));
+        const QString key = assignment.left(equals);
+        const SettingsSchema::Key *entry = SettingsSchema::find(key);
+        if (equals < 0)
+            return fail(QStringLiteral("--policy wants KEY=VALUE, not \"%1\"").arg(assignment));
+        if (!entry || !entry->policy)
+            return fail(QStringLiteral("--policy: \"%1\" is not a policy key").arg(key));
+        QVariant value;
+        QString error;
+        if (!SettingsSchema::parse(*entry, assignment.mid(equals + 1), &value, &error))
+            return fail(QStringLiteral("--policy: %1").arg(error));
+        QString errorName;
+        if (!service.store(key, value, true, &errorName, &error))
+            return fail(QStringLiteral("--policy: %1").arg(error));
+    }
+
+    if (!quitOnTerminationSignals(&app))
+        return fail(QStringLiteral("cannot catch SIGTERM and SIGINT"));
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return fail(QStringLiteral("cannot reach the session bus: %1").arg(bus.lastError().message()));
+    new SettingsAdaptor(&service);
+    if (!bus.registerObject(Locatord::path, &service))
+        return fail(QStringLiteral("cannot register the object %1: %2").arg(Locatord::path, bus.lastError().message()));
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> owned = bus.interface()->registerService(
+        Locatord::service, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+    if (!owned.isValid())
+        return fail(QStringLiteral("cannot own %1 on the session bus: %2").arg(Locatord::service, owned.error().message()));
+    if (owned.value() != QDBusConnectionInterface::ServiceRegistered)
+        return fail(QStringLiteral("%1 is already owned on the session bus; is another locatord running?").arg(Locatord::service));
+
+    // Without its bus the daemon serves nobody; it would only linger once a private bus is gone.
+    bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
+                QStringLiteral("Disconnected"), &app, SLOT(quit()));
+    qInfo().noquote() << "serving" << Locatord::service;
+    const int result = app.exec();
+    bus.unregisterService(Locatord::service);
+    qInfo().noquote() << "stopped";
+    return result;
+}

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#ifndef SETTINGSSCHEMA_H
+#define SETTINGSSCHEMA_H
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+// D-Bus names shared by the daemon and its clients.
+namespace Locatord {
+inline const QString service = QStringLiteral("com.telva.locatord.settings");
+inline const QString path = QStringLiteral("/com/telva/locatord/settings");
+inline const QString interface = QStringLiteral("com.telva.location.settings");
+
+inline const QString errorUnknownKey = QStringLiteral("com.telva.location.Error.UnknownKey");
+inline const QString errorWrongType = QStringLiteral("com.telva.location.Error.WrongType");
+inline const QString errorPolicyKey = QStringLiteral("com.telva.location.Error.PolicyKey");
+inline const QString errorStoreFailed = QStringLiteral("com.telva.location.Error.StoreFailed");
+} // namespace Locatord
+
+/*
+ * The keys the daemon knows, with their types and defaults, and the checks every value
+ * goes through before it is stored. One table for the daemon, its store and locationctl.
+ */
+class SettingsSchema
+{
+public:
+    enum class Type { Bool, String };
+
+    struct Key {
+        QString name;
+        Type type;
+        QVariant defaultValue;
+        bool policy; // readable by everyone, set only by the administrator
+    };
+
+    static const QList<Key> &keys();            // in a stable order
+    static const Key *find(const QString &name); // case-sensitive; null when unknown
+    static QVariantMap defaults();
+
+    static QString typeName(Type type);         // "boolean", "string"
+    static bool hasType(const Key &key, const QVariant &value);
+
+    // Text as a user types it: "true"/"false" for booleans, anything for strings.
+    static bool parse(const Key &key, const QString &text, QVariant *value, QString *error);
+    // true/false, or the text quoted so that an empty string stays visible.
+    static QString format(const QVariant &value);
+};
+
+#endif
