@@ -17,7 +17,7 @@ class LocationSettingsBrief;
 class LocationSettingsApplet : public QObject, public ZepAppletIf
 {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID ZepAppletIf_iid)
+    Q_PLUGIN_METADATA(IID ZepAppletIf_iid FILE "locationsettingsapplet.json")
     Q_INTERFACES(ZepAppletIf)
 
 public:
