@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include <ovlocale.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+#include <QTranslator>
+#include <QXmlStreamReader>
+
+namespace {
+
+QString sourceDir() { return qEnvironmentVariable("LS_SOURCE_DIR"); }
+QString buildDir() { return qEnvironmentVariable("LS_BUILD_DIR"); }
+
+// Every id the program looks up, from the sources that ship (not the tests).
+QMap<QString, QString> usedIds()
+{
+    QMap<QString, QString> ids; // id -> first file using it
+    const QRegularExpression call(QStringLiteral("qtTrId\\s*\\(\\s*\"(qtn_locfw_[A-Za-z0-9_]*)\""));
+    for (const char *folder : {"applet", "page", "sections", "settings", "host", "platform"}) {
+        QDirIterator it(sourceDir() + QLatin1Char('/') + QLatin1String(folder),
+                        {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QString text = QString::fromUtf8(file.readAll());
+            auto matches = call.globalMatch(text);
+            while (matches.hasNext()) {
+                const QString id = matches.next().captured(1);
+                if (!ids.contains(id))
+                    ids.insert(id, QDir(sourceDir()).relativeFilePath(file.fileName()));
+            }
+        }
+    }
+    return ids;
+}
+
+struct Catalogue {
+    QString language;
+    QMap<QString, QString> texts; // id -> translation
+    QStringList unfinished;
+};
+
+Catalogue readTs(const QString &path)
+{
+    Catalogue catalogue;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return catalogue;
+    QXmlStreamReader xml(&file);
+    QString id;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QLatin1String("TS")) {
+            catalogue.language = xml.attributes().value("language").toString();
+        } else if (xml.name() == QLatin1String("message")) {
+            id = xml.attributes().value("id").toString();
+        } else if (xml.name() == QLatin1String("translation")) {
+            const bool unfinished = xml.attributes().value("type") == QLatin1String("unfinished");
+            const QString text = xml.readElementText();
+            if (unfinished || text.trimmed().isEmpty())
+                catalogue.unfinished.append(id);
+            catalogue.texts.insert(id, text);
+        }
+    }
+    return catalogue;
+}
+
+} // namespace
+
+class TranslationsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void testCataloguesMatchTheCode();
+    void testCompiledCataloguesResolve();
+    void testLanguageFromEnvironment();
+};
+
+void TranslationsTest::testCataloguesMatchTheCode()
+{
+    const QMap<QString, QString> used = usedIds();
+    QVERIFY2(used.contains("qtn_locfw_positioning"), "the scan found no ids: LS_SOURCE_DIR?");
+    const QStringList tsFiles = QDir(sourceDir() + "/translations").entryList({"locationsettings_*.ts"}, QDir::Files);
+    QVERIFY2(tsFiles.size() >= 2, "English and at least one more language");
+    QVERIFY(tsFiles.contains("locationsettings_en.ts"));
+    for (const QString &name : tsFiles) {
+        const Catalogue catalogue = readTs(sourceDir() + "/translations/" + name);
+        QVERIFY2(!catalogue.language.isEmpty(), qPrintable(name));
+        for (auto it = used.cbegin(); it != used.cend(); ++it)
+            QVERIFY2(catalogue.texts.contains(it.key()),
+                     qPrintable(QStringLiteral("%1 lacks %2, used in %3").arg(name, it.key(), it.value())));
+        for (const QString &id : catalogue.texts.keys())
+            QVERIFY2(used.contains(id), qPrintable(QStringLiteral("%1 holds %2, which no code uses").arg(name, id)));
+        QVERIFY2(catalogue.unfinished.isEmpty(),
+                 qPrintable(QStringLiteral("%1: untranslated %2").arg(name, catalogue.unfinished.join(", "))));
+    }
+}
+
+void TranslationsTest::testCompiledCataloguesResolve()
+{
+    const QStringList ids = usedIds().keys();
+    const QStringList tsFiles = QDir(sourceDir() + "/translations").entryList({"locationsettings_*.ts"}, QDir::Files);
+    QMap<QString, QStringList> textsByLanguage;
+    for (const QString &ts : tsFiles) {
+        const QString qm = buildDir() + "/translations/" + QString(ts).replace(".ts", ".qm");
+        QTranslator translator;
+        QVERIFY2(translator.load(qm), qPrintable(qm + " is missing or unreadable"));
+        const Catalogue source = readTs(sourceDir() + "/translations/" + ts);
+        for (const QString &id : ids) {
+            // Id-based lookup: no context, the id as the key.
+            const QString text = translator.translate(nullptr, id.toLatin1().constData());
+            QVERIFY2(!text.isEmpty() && text != id, qPrintable(QStringLiteral("%1: %2 does not resolve").arg(qm, id)));
+            QCOMPARE(text, source.texts.value(id));
+            textsByLanguage[ts].append(text);
+        }
+    }
+    // A second language is really another language, not a copy of the English texts.
+    for (auto it = textsByLanguage.cbegin(); it != textsByLanguage.cend(); ++it) {
+        if (it.key() == QLatin1String("locationsettings_en.ts"))
+            continue;
+        int same = 0;
+        for (int i = 0; i < ids.size(); ++i)
+            same += it.value().at(i) == textsByLanguage.value("locationsettings_en.ts").at(i);
+        QVERIFY2(same <= ids.size() / 4, qPrintable(it.key()));
+    }
+}
+
+void TranslationsTest::testLanguageFromEnvironment()
+{
+    qputenv("LANGUAGE", "de");
+    OvLocale german;
+    QCOMPARE(german.name(), QStringLiteral("de"));
+    german.installTrCatalog("locationsettings");
+    OvLocale::setDefault(german);
+    QCOMPARE(qtTrId("qtn_locfw_positioning"), QStringLiteral("Standort"));
+    QCOMPARE(qtTrId("qtn_locfw_internalgps"), QStringLiteral("Internes GPS"));
+
+    // A language without a catalogue falls back to English.
+    qputenv("LANGUAGE", "xx");
+    OvLocale unknown;
+    unknown.installTrCatalog("locationsettings");
+    OvLocale::setDefault(unknown);
+    QCOMPARE(qtTrId("qtn_locfw_positioning"), QStringLiteral("Location"));
+}
+
+QTEST_GUILESS_MAIN(TranslationsTest)
+#include "translationstest.moc"
