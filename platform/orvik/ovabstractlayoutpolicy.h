@@ -47,8 +47,11 @@ protected:
     void insertItemAtIndex(int index, QGraphicsLayoutItem *item);
     void invalidatePolicy();
     QRectF contentsArea(const QRectF &rect) const;
+    // Gives an item its place, through the layout's animation when it has one.
+    void setItemGeometry(QGraphicsLayoutItem *item, const QRectF &rect);
 
 private:
+    friend class OvLayout;
     OvLayout *m_layout;
     QList<QGraphicsLayoutItem *> m_items;
     qreal m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;

@@ -6,6 +6,7 @@
 #include "orvikexport.h"
 
 #include <QGraphicsView>
+#include <QPointer>
 
 class QGraphicsWidget;
 
@@ -26,7 +27,8 @@ public:
     explicit OvApplicationWindow(QWidget *parent = nullptr);
     ~OvApplicationWindow() override;
 
-    // Shows the page; the window does not take ownership of the previous page.
+    // Shows the page, which the window then owns; the previous page is taken out of the
+    // scene and handed back to the caller, not deleted.
     void setPage(QGraphicsWidget *page);
     QGraphicsWidget *page() const;
 
@@ -44,6 +46,18 @@ public slots:
 
 signals:
     void orientationChanged(Ov::Orientation orientation);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void fitPage();
+    void relayoutScene();
+
+    QPointer<QGraphicsWidget> m_page;
+    Ov::Orientation m_orientation = Ov::Portrait;
+    bool m_fitting = false;
 };
 
 #endif

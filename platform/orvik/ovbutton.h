@@ -47,6 +47,27 @@ signals:
     void clicked(bool checked = false);
     void pressed();
     void released();
+
+protected:
+    QSizeF sizeHint(Qt::SizeHint which, const QSizeF &constraint = QSizeF()) const override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+    void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void styleChanged() override;
+
+private:
+    bool isSwitch() const;
+    void setDown(bool down);
+    void paintSwitch(QPainter *painter);
+    void paintPushButton(QPainter *painter);
+
+    OvButtonModel *m_model;
+    bool m_down = false;
 };
 
 #endif

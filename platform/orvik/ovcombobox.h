@@ -4,7 +4,11 @@
 
 #include "ovwidgetcontroller.h"
 
+#include <QPersistentModelIndex>
+#include <QPointer>
+
 class QAbstractItemModel;
+class QStandardItemModel;
 class OvComboBoxPopup;
 
 /*
@@ -56,6 +60,31 @@ public slots:
 signals:
     void activated(int index);
     void currentIndexChanged(int index);
+
+protected:
+    QSizeF sizeHint(Qt::SizeHint which, const QSizeF &constraint = QSizeF()) const override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+    void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void styleChanged() override;
+
+private:
+    void onPopupChosen(int index);
+    void onRowsInserted(const QModelIndex &parent, int first, int last);
+    void onRowsRemoved();
+    void syncCurrent();
+
+    QStandardItemModel *m_model;
+    QPersistentModelIndex m_current;
+    int m_lastIndex = -1;
+    QString m_title;
+    bool m_iconVisible = true;
+    bool m_down = false;
+    QPointer<OvComboBoxPopup> m_popup;
 };
 
 #endif

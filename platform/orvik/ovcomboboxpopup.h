@@ -4,6 +4,8 @@
 
 #include "ovwidgetcontroller.h"
 
+#include <QPointer>
+
 class OvComboBox;
 
 /*
@@ -29,6 +31,31 @@ public:
 signals:
     void chosen(int index);
     void dismissed();
+
+protected:
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+    void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override;
+    void wheelEvent(QGraphicsSceneWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QGraphicsSceneResizeEvent *event) override;
+
+private:
+    QString heading() const;
+    QRectF cardRect() const;
+    QRectF rowRect(int index) const; // in item coordinates, scrolled
+    QRectF rowsArea() const;
+    qreal headingHeight() const;
+    int rowAt(const QPointF &pos) const;
+    void scrollBy(qreal delta);
+    void ensureVisible(int index);
+
+    QPointer<OvComboBox> m_comboBox;
+    int m_pressedRow = -1;
+    int m_highlighted = -1;
+    bool m_pressedOutside = false;
+    qreal m_scroll = 0;
 };
 
 #endif

@@ -4,6 +4,10 @@
 
 #include "ovwidgetcontroller.h"
 
+class OvLabel;
+class OvLinearLayoutPolicy;
+class OvStylableWidget;
+
 /*
  * A titled panel: an optional header line with the title, above a central widget that
  * holds the content. Users set a layout on centralWidget(), not on the container.
@@ -28,6 +32,18 @@ public:
     bool headerVisible() const;
 
     QString styleType() const override; // "OvContainerStyle"
+
+    // The label that shows the title in the header.
+    OvLabel *headerLabel() const;
+
+protected:
+    void styleChanged() override;
+
+private:
+    OvLabel *m_header;
+    OvStylableWidget *m_central;
+    OvLinearLayoutPolicy *m_policy;
+    bool m_headerVisible = true;
 };
 
 #endif

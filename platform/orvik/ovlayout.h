@@ -58,6 +58,17 @@ protected:
 
 private:
     friend class OvAbstractLayoutPolicy;
+    OvAbstractLayoutPolicy *policyFor(Ov::Orientation orientation) const;
+    void policyCreated(OvAbstractLayoutPolicy *policy);
+    void policyDestroyed(OvAbstractLayoutPolicy *policy);
+    void itemInserted(OvAbstractLayoutPolicy *policy, QGraphicsLayoutItem *item);
+    void itemReleased(QGraphicsLayoutItem *item);
+    void detachItem(QGraphicsLayoutItem *item);
+    void applyVisibility(OvAbstractLayoutPolicy *active);
+    void hideItem(QGraphicsLayoutItem *item);
+    void hideAll();
+    void placeItem(QGraphicsLayoutItem *item, const QRectF &rect);
+
     class Private;
     Private *d;
 };

@@ -17,6 +17,9 @@ public:
 
     void setDuration(int msecs);
     int duration() const;
+
+private:
+    int m_duration = 200;
 };
 
 #endif

@@ -4,6 +4,7 @@
 
 #include "ovabstractlayoutpolicy.h"
 
+#include <QHash>
 #include <Qt>
 
 /*
@@ -31,6 +32,10 @@ public:
 
     void relayout(const QRectF &rect) override;
     QSizeF sizeHint(Qt::SizeHint which, const QSizeF &constraint) const override;
+
+private:
+    Qt::Orientation m_orientation;
+    QHash<const QGraphicsLayoutItem *, int> m_stretchFactors;
 };
 
 #endif

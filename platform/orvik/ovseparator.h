@@ -17,6 +17,14 @@ public:
     Qt::Orientation orientation() const;
 
     QString styleType() const override; // "OvSeparatorStyle"
+
+protected:
+    void styleChanged() override;
+    QSizeF sizeHint(Qt::SizeHint which, const QSizeF &constraint = QSizeF()) const override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+
+private:
+    Qt::Orientation m_orientation;
 };
 
 #endif

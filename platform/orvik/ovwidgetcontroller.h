@@ -38,11 +38,25 @@ public:
     const OvStyle &style() const;
 
 protected:
-    // Called after the style name or view type changed; the default relayouts and repaints.
+    // Called after the style name or view type changed; the default takes the style's margins
+    // and paddings as contents margins, relayouts and repaints.
     virtual void styleChanged();
+    // Paints the style's background and frame inside the style's margins.
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+    // The layout's hint (or just the contents margins without a layout), bounded by the
+    // style's minimum, preferred and maximum sizes.
+    QSizeF sizeHint(Qt::SizeHint which, const QSizeF &constraint = QSizeF()) const override;
+    // Applies the style's minimumSize/preferredSize/maximumSize to a hint of the content.
+    QSizeF styledSizeHint(Qt::SizeHint which, const QSizeF &hint) const;
+    // The widget's rectangle less the style's margins: where the background is painted.
+    QRectF backgroundRect() const;
+    void changeEvent(QEvent *event) override;
+    // Drops the cached style and calls styleChanged(); every widget class calls it at the
+    // end of its constructor, when styleType() gives its own type.
+    void resetStyle();
 
 private:
+
     QString m_styleName;
     QString m_viewType;
     mutable const OvStyle *m_style = nullptr;

@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ovapplicationwindow.h"
+
+#include "ovlayout.h"
+#include "ovstyle.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QGraphicsScene>
+#include <QGraphicsWidget>
+#include <QImage>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScrollBar>
+
+const QSize OvApplicationWindow::portraitSize(480, 854);
+const QSize OvApplicationWindow::landscapeSize(854, 480);
+
+OvApplicationWindow::OvApplicationWindow(QWidget *parent)
+    : QGraphicsView(parent)
+{
+    auto *scene = new QGraphicsScene(this);
+    setScene(scene);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Phones scroll without a bar taking width; the wheel and the keys still scroll.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
+    const OvStyle &style = OvStyle::lookup(QStringLiteral("OvApplicationWindowStyle"), QString(), QString());
+    const QColor background = style.color(QStringLiteral("backgroundColor"), QColor(12, 12, 15));
+    setBackgroundBrush(background);
+    scene->setBackgroundBrush(background);
+
+    auto *rotateAction = new QAction(tr("Rotate"), this);
+    rotateAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    rotateAction->setShortcutContext(Qt::WindowShortcut);
+    connect(rotateAction, &QAction::triggered, this, &OvApplicationWindow::rotate);
+    addAction(rotateAction);
+
+    resize(portraitSize);
+}
+
+OvApplicationWindow::~OvApplicationWindow()
+{
+    if (m_page)
+        m_page->removeEventFilter(this);
+}
+
+void OvApplicationWindow::setPage(QGraphicsWidget *page)
+{
+    if (page == m_page)
+        return;
+    if (m_page) {
+        m_page->removeEventFilter(this);
+        if (m_page->scene() == scene())
+            scene()->removeItem(m_page);
+    }
+    m_page = page;
+    if (!page)
+        return;
+    if (page->scene() != scene()) {
+        if (page->scene())
+            page->scene()->removeItem(page);
+        scene()->addItem(page);
+    }
+    page->setPos(0, 0);
+    page->installEventFilter(this);
+    relayoutScene();
+    fitPage();
+    verticalScrollBar()->setValue(0);
+}
+
+QGraphicsWidget *OvApplicationWindow::page() const
+{
+    return m_page;
+}
+
+Ov::Orientation OvApplicationWindow::orientation() const
+{
+    return m_orientation;
+}
+
+void OvApplicationWindow::setOrientation(Ov::Orientation orientation)
+{
+    if (orientation == m_orientation)
+        return;
+    m_orientation = orientation;
+    resize(orientation == Ov::Portrait ? portraitSize : landscapeSize);
+    relayoutScene();
+    fitPage();
+    emit orientationChanged(orientation);
+}
+
+void OvApplicationWindow::rotate()
+{
+    setOrientation(m_orientation == Ov::Portrait ? Ov::Landscape : Ov::Portrait);
+}
+
+QImage OvApplicationWindow::grabPage()
+{
+    // Let pending relayouts land before the picture is taken.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    fitPage();
+    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(backgroundBrush().color());
+    QPainter painter(&image);
+    painter.setRenderHints(renderHints());
+    render(&painter, QRectF(QPointF(0, 0), QSizeF(size())), viewport()->rect());
+    return image;
+}
+
+Ov::Orientation OvApplicationWindow::orientationOf(const QGraphicsScene *scene)
+{
+    if (!scene)
+        return Ov::Portrait;
+    const QList<QGraphicsView *> views = scene->views();
+    for (QGraphicsView *view : views) {
+        if (auto *window = qobject_cast<OvApplicationWindow *>(view))
+            return window->orientation();
+    }
+    return Ov::Portrait;
+}
+
+void OvApplicationWindow::resizeEvent(QResizeEvent *event)
+{
+    QGraphicsView::resizeEvent(event);
+    fitPage();
+}
+
+bool OvApplicationWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // The page asks for a relayout whenever something inside it changed size: it may now
+    // need another height.
+    if (watched == m_page && event->type() == QEvent::LayoutRequest && !m_fitting)
+        fitPage();
+    return QGraphicsView::eventFilter(watched, event);
+}
+
+static void invalidateLayout(QGraphicsLayout *layout)
+{
+    for (int i = 0; i < layout->count(); ++i) {
+        QGraphicsLayoutItem *item = layout->itemAt(i);
+        if (item && item->isLayout())
+            invalidateLayout(static_cast<QGraphicsLayout *>(item));
+    }
+    layout->invalidate();
+}
+
+void OvApplicationWindow::relayoutScene()
+{
+    // Every layout in the scene now answers with the policies of the new orientation.
+    const QList<QGraphicsItem *> items = scene()->items();
+    for (QGraphicsItem *item : items) {
+        if (!item->isWidget())
+            continue;
+        if (QGraphicsLayout *layout = static_cast<QGraphicsWidget *>(item)->layout())
+            invalidateLayout(layout);
+    }
+}
+
+void OvApplicationWindow::fitPage()
+{
+    if (!m_page || m_fitting)
+        return;
+    m_fitting = true;
+    const QSize area = viewport()->size();
+    const qreal width = area.width();
+    const qreal needed = m_page->effectiveSizeHint(Qt::PreferredSize, QSizeF(width, -1)).height();
+    const qreal height = qMax<qreal>(needed, area.height());
+    m_page->setGeometry(QRectF(0, 0, width, height));
+    scene()->setSceneRect(QRectF(0, 0, width, height));
+    m_fitting = false;
+}

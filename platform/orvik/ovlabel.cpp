@@ -1,0 +1,258 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ovlabel.h"
+
+#include "ovstyle.h"
+
+#include <QWidget>
+#include <QFontMetricsF>
+#include <QGraphicsSceneResizeEvent>
+#include <QPainter>
+#include <QTextLayout>
+
+namespace {
+constexpr qreal unlimited = 1e7;
+
+struct TextMetrics {
+    qreal width = 0;  // widest line
+    int lines = 0;
+};
+
+QString layoutText(const QString &text)
+{
+    QString t = text;
+    t.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    return t;
+}
+
+// Lays the text out at the given line width (unlimited when negative).
+TextMetrics measure(const QString &text, const QFont &font, const QTextOption &option, qreal width)
+{
+    TextMetrics m;
+    QTextLayout layout(layoutText(text), font);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width < 0 ? unlimited : width);
+        m.width = qMax(m.width, line.naturalTextWidth());
+        ++m.lines;
+    }
+    layout.endLayout();
+    m.lines = qMax(1, m.lines);
+    return m;
+}
+} // namespace
+
+OvLabel::OvLabel(QGraphicsItem *parent)
+    : OvLabel(QString(), parent)
+{
+}
+
+OvLabel::OvLabel(const QString &text, QGraphicsItem *parent)
+    : OvWidgetController(parent)
+    , m_text(text)
+{
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    resetStyle();
+}
+
+OvLabel::~OvLabel() = default;
+
+void OvLabel::setText(const QString &text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    updateGeometry();
+    update();
+}
+
+QString OvLabel::text() const
+{
+    return m_text;
+}
+
+void OvLabel::setWordWrap(bool wrap)
+{
+    if (wrap == m_wordWrap)
+        return;
+    m_wordWrap = wrap;
+    updateGeometry();
+    update();
+}
+
+bool OvLabel::wordWrap() const
+{
+    return m_wordWrap;
+}
+
+void OvLabel::setWrapMode(QTextOption::WrapMode mode)
+{
+    if (mode == m_wrapMode)
+        return;
+    m_wrapMode = mode;
+    updateGeometry();
+    update();
+}
+
+QTextOption::WrapMode OvLabel::wrapMode() const
+{
+    return m_wrapMode;
+}
+
+void OvLabel::setTextElide(bool elide)
+{
+    if (elide == m_elide)
+        return;
+    m_elide = elide;
+    updateGeometry();
+    update();
+}
+
+bool OvLabel::textElide() const
+{
+    return m_elide;
+}
+
+void OvLabel::setAlignment(Qt::Alignment alignment)
+{
+    if (alignment == m_alignment)
+        return;
+    m_alignment = alignment;
+    update();
+}
+
+Qt::Alignment OvLabel::alignment() const
+{
+    return m_alignment;
+}
+
+QString OvLabel::styleType() const
+{
+    return QStringLiteral("OvLabelStyle");
+}
+
+void OvLabel::styleChanged()
+{
+    const QString align = style().string(QStringLiteral("alignment"));
+    if (align == QLatin1String("center"))
+        m_alignment = Qt::AlignHCenter | Qt::AlignVCenter;
+    else if (align == QLatin1String("right"))
+        m_alignment = Qt::AlignRight | Qt::AlignVCenter;
+    OvWidgetController::styleChanged();
+}
+
+QSizeF OvLabel::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
+{
+    if (which != Qt::MinimumSize && which != Qt::PreferredSize && which != Qt::MaximumSize)
+        return QSizeF(-1, -1);
+    qreal l, t, r, b;
+    getContentsMargins(&l, &t, &r, &b);
+    const QFont font = style().font();
+    const QFontMetricsF fm(font);
+    const qreal lineHeight = fm.lineSpacing();
+
+    QTextOption option;
+    option.setWrapMode(m_wordWrap ? m_wrapMode : QTextOption::NoWrap);
+    const TextMetrics natural = measure(m_text, font, option, -1);
+
+    QSizeF hint;
+    if (which == Qt::MaximumSize) {
+        hint = QSizeF(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else if (m_wordWrap && constraint.width() >= 0) {
+        // Height for width: exactly the lines the text takes at this width, so that the
+        // layout never clips a wrapped paragraph.
+        const qreal width = qMax<qreal>(0, constraint.width() - l - r);
+        const TextMetrics wrapped = measure(m_text, font, option, width);
+        const int lines = (which == Qt::MinimumSize && m_elide) ? 1 : wrapped.lines;
+        hint = QSizeF(constraint.width(), lines * lineHeight + t + b);
+    } else if (which == Qt::MinimumSize) {
+        qreal width = natural.width;
+        if (m_wordWrap)
+            width = measure(m_text, font, option, 0).width; // the longest word
+        else if (m_elide)
+            width = qMin(natural.width, fm.horizontalAdvance(QChar(0x2026)) * 3);
+        const int lines = m_wordWrap ? 1 : natural.lines;
+        hint = QSizeF(width + l + r, lines * lineHeight + t + b);
+    } else {
+        hint = QSizeF(natural.width + l + r, natural.lines * lineHeight + t + b);
+    }
+    return styledSizeHint(which, hint);
+}
+
+void OvLabel::resizeEvent(QGraphicsSceneResizeEvent *event)
+{
+    OvWidgetController::resizeEvent(event);
+    update();
+}
+
+void OvLabel::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
+{
+    OvWidgetController::paint(painter, option, widget);
+    const QRectF area = contentsRect();
+    if (m_text.isEmpty() || area.width() <= 0)
+        return;
+
+    const QFont font = style().font();
+    const QFontMetricsF fm(font);
+    const qreal lineHeight = fm.lineSpacing();
+    QTextOption textOption;
+    textOption.setWrapMode(m_wordWrap ? m_wrapMode : QTextOption::NoWrap);
+    textOption.setAlignment(m_alignment & Qt::AlignHorizontal_Mask);
+
+    QTextLayout layout(layoutText(m_text), font);
+    layout.setTextOption(textOption);
+    layout.beginLayout();
+    QList<QTextLine> lines;
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(area.width());
+        line.setPosition(QPointF(0, lines.size() * lineHeight));
+        lines.append(line);
+    }
+    layout.endLayout();
+
+    // With elision on, the last line that fits takes the rest of the text, ellipsed.
+    int shown = lines.size();
+    const int fitting = qMax(1, int((area.height() + 0.5) / lineHeight));
+    bool elideLast = false;
+    if (m_elide && (shown > fitting || (shown > 0 && lines.last().naturalTextWidth() > area.width() + 0.5))) {
+        shown = qMin(shown, fitting);
+        elideLast = true;
+    }
+
+    const qreal textHeight = shown * lineHeight;
+    qreal y = area.top();
+    if (m_alignment & Qt::AlignVCenter)
+        y += (area.height() - textHeight) / 2;
+    else if (m_alignment & Qt::AlignBottom)
+        y += area.height() - textHeight;
+
+    painter->save();
+    painter->setPen(style().color(QStringLiteral("textColor"), Qt::white));
+    painter->setFont(font);
+    for (int i = 0; i < shown; ++i) {
+        if (elideLast && i == shown - 1) {
+            const QTextLine &line = lines.at(i);
+            QString rest = m_text.mid(line.textStart());
+            rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            const QString elided = fm.elidedText(rest, Qt::ElideRight, area.width());
+            const qreal w = fm.horizontalAdvance(elided);
+            qreal x = area.left();
+            if (m_alignment & Qt::AlignRight)
+                x = area.right() - w;
+            else if (m_alignment & Qt::AlignHCenter)
+                x = area.left() + (area.width() - w) / 2;
+            painter->drawText(QPointF(x, y + i * lineHeight + fm.ascent()), elided);
+        } else {
+            lines.at(i).draw(painter, QPointF(area.left(), y));
+        }
+    }
+    painter->restore();
+}

@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ovlocale.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTranslator>
+#include <QtDebug>
+
+namespace {
+
+struct DefaultLocale {
+    QString name;
+    QStringList catalogs;
+    QList<QPointer<QTranslator>> translators;
+};
+
+DefaultLocale &defaultLocale()
+{
+    static auto *locale = new DefaultLocale;
+    return *locale;
+}
+
+// "de_DE.UTF-8@euro" -> "de_DE"; "C" and "POSIX" mean no language: English.
+QString normalized(QString language)
+{
+    const int cut = language.indexOf(QRegularExpression(QStringLiteral("[.@]")));
+    if (cut >= 0)
+        language.truncate(cut);
+    language.replace(QLatin1Char('-'), QLatin1Char('_'));
+    if (language.isEmpty() || language == QLatin1String("C") || language == QLatin1String("POSIX"))
+        return QString();
+    return language;
+}
+
+QString languageFromEnvironment()
+{
+    const QStringList languages = qEnvironmentVariable("LANGUAGE").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &l : languages) {
+        const QString n = normalized(l);
+        if (!n.isEmpty())
+            return n;
+    }
+    for (const char *var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString value = qEnvironmentVariable(var);
+        if (value.isEmpty())
+            continue;
+        // The first variable that is set decides, even when it names no language.
+        const QString n = normalized(value);
+        return n.isEmpty() ? QStringLiteral("en") : n;
+    }
+    return QStringLiteral("en");
+}
+
+// The files to try for a catalogue, most specific first.
+QStringList candidateFiles(const QString &catalog, const QString &language)
+{
+    QStringList names;
+    if (!language.isEmpty()) {
+        names << catalog + QLatin1Char('_') + language + QLatin1String(".qm");
+        const int underscore = language.indexOf(QLatin1Char('_'));
+        if (underscore > 0)
+            names << catalog + QLatin1Char('_') + language.left(underscore) + QLatin1String(".qm");
+    }
+    names << catalog + QLatin1String("_en.qm") << catalog + QLatin1String(".qm");
+    names.removeDuplicates();
+    return names;
+}
+
+QString findCatalog(const QString &catalog, const QString &language)
+{
+    const QStringList paths = OvLocale::translationPaths();
+    for (const QString &name : candidateFiles(catalog, language)) {
+        for (const QString &path : paths) {
+            const QFileInfo info(QDir(path), name);
+            if (info.isFile())
+                return info.absoluteFilePath();
+        }
+    }
+    return QString();
+}
+
+} // namespace
+
+OvLocale::OvLocale(QObject *parent)
+    : QObject(parent)
+    , m_name(languageFromEnvironment())
+{
+}
+
+OvLocale::OvLocale(const QString &language, QObject *parent)
+    : QObject(parent)
+    , m_name(normalized(language).isEmpty() ? QStringLiteral("en") : normalized(language))
+{
+}
+
+OvLocale::~OvLocale() = default;
+
+QString OvLocale::name() const
+{
+    return m_name;
+}
+
+void OvLocale::installTrCatalog(const QString &name)
+{
+    if (name.isEmpty() || m_catalogs.contains(name))
+        return;
+    m_catalogs.append(name);
+}
+
+void OvLocale::removeTrCatalog(const QString &name)
+{
+    m_catalogs.removeAll(name);
+}
+
+QStringList OvLocale::trCatalogs() const
+{
+    return m_catalogs;
+}
+
+void OvLocale::setDefault(const OvLocale &locale)
+{
+    DefaultLocale &def = defaultLocale();
+    for (const QPointer<QTranslator> &t : std::as_const(def.translators)) {
+        if (t) {
+            QCoreApplication::removeTranslator(t);
+            delete t;
+        }
+    }
+    def.translators.clear();
+    def.name = locale.m_name;
+    def.catalogs = locale.m_catalogs;
+    QLocale::setDefault(QLocale(def.name));
+
+    if (!QCoreApplication::instance()) {
+        if (!def.catalogs.isEmpty())
+            qWarning("OvLocale::setDefault: no application object to install the catalogues into");
+        return;
+    }
+    for (const QString &catalog : std::as_const(def.catalogs)) {
+        const QString file = findCatalog(catalog, def.name);
+        if (file.isEmpty()) {
+            qWarning().noquote() << "OvLocale: no translation catalogue" << catalog << "for language"
+                                 << def.name << "in" << translationPaths().join(QLatin1Char(':'));
+            continue;
+        }
+        // Parented to the application, so that they go with it if nobody replaces them.
+        auto *translator = new QTranslator(QCoreApplication::instance());
+        if (!translator->load(file)) {
+            qWarning().noquote() << "OvLocale: cannot load the translation catalogue" << file;
+            delete translator;
+            continue;
+        }
+        QCoreApplication::installTranslator(translator);
+        def.translators.append(translator);
+    }
+}
+
+QString OvLocale::defaultName()
+{
+    return defaultLocale().name;
+}
+
+QStringList OvLocale::defaultTrCatalogs()
+{
+    return defaultLocale().catalogs;
+}
+
+QStringList OvLocale::translationPaths()
+{
+    QStringList paths = qEnvironmentVariable("ORVIK_TRANSLATIONS_PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    paths << QStringLiteral(ORVIK_TRANSLATIONS_BUILD_DIR) << QStringLiteral(ORVIK_TRANSLATIONS_INSTALL_DIR);
+    paths.removeDuplicates();
+    return paths;
+}

@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ovwidgetcontroller.h"
+
+#include "ovstyle.h"
+
+#include <QWidget>
+#include <QPainter>
+
+OvWidgetController::OvWidgetController(QGraphicsItem *parent)
+    : QGraphicsWidget(parent)
+{
+}
+
+OvWidgetController::~OvWidgetController() = default;
+
+void OvWidgetController::setStyleName(const QString &name)
+{
+    if (name == m_styleName && m_style)
+        return;
+    m_styleName = name;
+    resetStyle();
+}
+
+QString OvWidgetController::styleName() const
+{
+    return m_styleName;
+}
+
+void OvWidgetController::setViewType(const QString &type)
+{
+    if (type == m_viewType && m_style)
+        return;
+    m_viewType = type;
+    resetStyle();
+}
+
+QString OvWidgetController::viewType() const
+{
+    return m_viewType;
+}
+
+QString OvWidgetController::styleType() const
+{
+    return QStringLiteral("OvWidgetStyle");
+}
+
+const OvStyle &OvWidgetController::style() const
+{
+    if (!m_style)
+        m_style = &OvStyle::lookup(styleType(), m_viewType, m_styleName);
+    return *m_style;
+}
+
+void OvWidgetController::resetStyle()
+{
+    m_style = nullptr;
+    // styleType() is virtual: a subclass's type is known only after construction, which is
+    // why the style is looked up lazily and applied here.
+    styleChanged();
+}
+
+void OvWidgetController::styleChanged()
+{
+    const OvStyle &s = style();
+    const QMarginsF m = s.margins(QStringLiteral("margins")) + s.margins(QStringLiteral("paddings"));
+    qreal l, t, r, b;
+    getContentsMargins(&l, &t, &r, &b);
+    if (QMarginsF(l, t, r, b) != m)
+        setContentsMargins(m.left(), m.top(), m.right(), m.bottom());
+    const qreal opacity = s.number(QStringLiteral("disabledOpacity"), 1);
+    setOpacity(isEnabled() ? 1.0 : opacity);
+    updateGeometry();
+    update();
+}
+
+void OvWidgetController::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange)
+        setOpacity(isEnabled() ? 1.0 : style().number(QStringLiteral("disabledOpacity"), 1));
+    QGraphicsWidget::changeEvent(event);
+}
+
+QRectF OvWidgetController::backgroundRect() const
+{
+    return rect().marginsRemoved(style().margins(QStringLiteral("margins")));
+}
+
+void OvWidgetController::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
+{
+    Q_UNUSED(option);
+    Q_UNUSED(widget);
+    const OvStyle &s = style();
+    const QColor bg = s.color(QStringLiteral("backgroundColor"), Qt::transparent);
+    const qreal borderWidth = s.number(QStringLiteral("borderWidth"));
+    const QColor border = s.color(QStringLiteral("borderColor"), Qt::transparent);
+    if (bg.alpha() == 0 && (borderWidth <= 0 || border.alpha() == 0))
+        return;
+    QRectF r = backgroundRect();
+    if (r.isEmpty())
+        return;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setBrush(bg);
+    if (borderWidth > 0 && border.alpha() > 0) {
+        painter->setPen(QPen(border, borderWidth));
+        r.adjust(borderWidth / 2, borderWidth / 2, -borderWidth / 2, -borderWidth / 2);
+    } else {
+        painter->setPen(Qt::NoPen);
+    }
+    const qreal radius = qMin(s.number(QStringLiteral("cornerRadius")), qMin(r.width(), r.height()) / 2);
+    if (radius > 0)
+        painter->drawRoundedRect(r, radius, radius);
+    else
+        painter->drawRect(r);
+    painter->restore();
+}
+
+QSizeF OvWidgetController::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
+{
+    QSizeF hint;
+    if (layout()) {
+        hint = QGraphicsWidget::sizeHint(which, constraint);
+    } else {
+        qreal l, t, r, b;
+        getContentsMargins(&l, &t, &r, &b);
+        switch (which) {
+        case Qt::MinimumSize:
+        case Qt::PreferredSize:
+            hint = QSizeF(l + r, t + b);
+            break;
+        case Qt::MaximumSize:
+            hint = QSizeF(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+            break;
+        default:
+            hint = QSizeF(-1, -1);
+            break;
+        }
+    }
+    return styledSizeHint(which, hint);
+}
+
+QSizeF OvWidgetController::styledSizeHint(Qt::SizeHint which, const QSizeF &hint) const
+{
+    const OvStyle &s = style();
+    QSizeF result = hint;
+    const QSizeF min = s.size(QStringLiteral("minimumSize"));
+    const QSizeF pref = s.size(QStringLiteral("preferredSize"));
+    const QSizeF max = s.size(QStringLiteral("maximumSize"));
+    auto apply = [](qreal &v, qreal lower, qreal upper) {
+        if (lower >= 0)
+            v = qMax(v, lower);
+        if (upper >= 0)
+            v = qMin(v, upper);
+    };
+    switch (which) {
+    case Qt::MinimumSize:
+        apply(result.rwidth(), min.width(), max.width());
+        apply(result.rheight(), min.height(), max.height());
+        break;
+    case Qt::PreferredSize:
+        apply(result.rwidth(), qMax(min.width(), pref.width()), max.width());
+        apply(result.rheight(), qMax(min.height(), pref.height()), max.height());
+        break;
+    case Qt::MaximumSize:
+        if (max.width() >= 0)
+            result.setWidth(qMax(max.width(), qMax(min.width(), 0.0)));
+        if (max.height() >= 0)
+            result.setHeight(qMax(max.height(), qMax(min.height(), 0.0)));
+        break;
+    default:
+        break;
+    }
+    return result;
+}
