@@ -65,24 +65,25 @@ int main(int argc, char **argv)
         break;
     }
 
-    SettingsService service(&store, loaded.values);
-
+    // Checked now, stored only once the name is ours: a second daemon that cannot serve must
+    // not write behind the back of the one that does.
+    QList<QPair<QString, QVariant>> policies;
     for (const QString &assignment : parser.values(policyOption)) {
         const int equals = assignment.indexOf(QLatin1Char('='));
-        const QString key = assignment.left(equals);
-        const SettingsSchema::Key *entry = SettingsSchema::find(key);
         if (equals < 0)
             return fail(QStringLiteral("--policy wants KEY=VALUE, not \"%1\"").arg(assignment));
+        const QString key = assignment.left(equals);
+        const SettingsSchema::Key *entry = SettingsSchema::find(key);
         if (!entry || !entry->policy)
             return fail(QStringLiteral("--policy: \"%1\" is not a policy key").arg(key));
         QVariant value;
         QString error;
         if (!SettingsSchema::parse(*entry, assignment.mid(equals + 1), &value, &error))
             return fail(QStringLiteral("--policy: %1").arg(error));
-        QString errorName;
-        if (!service.store(key, value, true, &errorName, &error))
-            return fail(QStringLiteral("--policy: %1").arg(error));
+        policies.append({key, value});
     }
+
+    SettingsService service(&store, loaded.values);
 
     if (!quitOnTerminationSignals(&app))
         return fail(QStringLiteral("cannot catch SIGTERM and SIGINT"));
@@ -103,6 +104,14 @@ int main(int argc, char **argv)
     // Without its bus the daemon serves nobody; it would only linger once a private bus is gone.
     bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
                 QStringLiteral("Disconnected"), &app, SLOT(quit()));
+    // Calls wait in the queue until the event loop runs, so nobody sees the values before
+    // the administrator's policy is in.
+    for (const auto &[key, value] : std::as_const(policies)) {
+        QString errorName;
+        QString error;
+        if (!service.store(key, value, true, &errorName, &error))
+            return fail(QStringLiteral("--policy: %1").arg(error));
+    }
     qInfo().noquote() << "serving" << Locatord::service;
     const int result = app.exec();
     bus.unregisterService(Locatord::service);

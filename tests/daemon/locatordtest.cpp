@@ -371,16 +371,19 @@ private slots:
     {
         LocatordProcess first;
         QVERIFY(first.start());
-        // The name is taken: the second one says so and ends.
+        QCOMPARE(set(QStringLiteral("Positioning"), false).arguments(), QVariantList{true});
+        // The name is taken: the second one says so and ends, without touching the store
+        // of the one that serves.
         QProcess second;
         second.setProcessChannelMode(QProcess::MergedChannels);
-        QTemporaryDir dir;
         second.start(LocatordProcess::binary(QStringLiteral("locatord")),
-                     {"--store", dir.filePath(QStringLiteral("s.json"))});
+                     {"--store", first.storeFile(), "--policy", "SuplForced=true"});
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitCode(), 1);
         QVERIFY2(second.readAll().contains("com.telva.locatord.settings is already owned"), "no clear message");
-        QCOMPARE(value(QStringLiteral("Positioning")), QVariant(true));
+        QCOMPARE(value(QStringLiteral("SuplForced")), QVariant(false));
+        QCOMPARE(loadStore(first.storeFile()).value(QStringLiteral("SuplForced")), QVariant(false));
+        QCOMPARE(loadStore(first.storeFile()).value(QStringLiteral("Positioning")), QVariant(false));
 
         // SIGTERM ends it cleanly, and the name is free again.
         first.stop();
