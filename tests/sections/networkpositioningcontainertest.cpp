@@ -393,6 +393,13 @@ void NetworkPositioningContainerTest::testNotifications()
         QCOMPARE(policy->itemAt(0), shown.item);
         QCOMPARE(policy->itemAt(1), shown.switchButton);
     }
+    // The row still stands after the rebuild.
+    QCoreApplication::processEvents();
+    QVERIFY(shown.item->isVisible());
+    QVERIFY(shown.switchButton->isVisible());
+    QVERIFY(shown.item->sceneBoundingRect().right() <= shown.switchButton->sceneBoundingRect().left());
+    QVERIFY(shown.item->sceneBoundingRect().width() > 0);
+
     QVERIFY(m_monitor.sync());
     QCOMPARE(m_monitor.calls(QStringLiteral("setSetting")).size(), 0);
 }
