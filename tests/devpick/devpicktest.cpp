@@ -151,6 +151,9 @@ void DevpickTest::testDialog()
         QListWidget *list = dialog.deviceList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
         QVERIFY(dialog.selectButton()->isEnabled());
+        const QString shots = qEnvironmentVariable("LS_SCREENSHOT_DIR");
+        if (!shots.isEmpty())
+            QVERIFY(dialog.grab().save(shots + QStringLiteral("/devpick-dialog.png")));
         QTest::mouseClick(dialog.selectButton(), Qt::LeftButton);
         QCOMPARE(answered.size(), 1);
         QCOMPARE(answered.at(0), (QList<QVariant>{QStringLiteral("AA:BB:CC:DD:EE:FF"), QStringLiteral("Second GPS")}));

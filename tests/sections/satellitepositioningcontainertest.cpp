@@ -12,6 +12,7 @@
 #include <ovcomboboxpopup.h>
 #include <ovlabel.h>
 #include <ovlayout.h>
+#include <ovlinearlayoutpolicy.h>
 #include <ovlocale.h>
 #include <ovstylablewidget.h>
 
@@ -921,23 +922,35 @@ void SatellitePositioningContainerTest::testOrientationsAndOwnership()
                                    {"C", true, QString()}, {"D", true, oldName}};
     for (const Layout &layout : layouts) {
         useDaemon(layout.disabled, layout.externalName, false);
-        Shown shown;
-        show(shown);
+        // Placed as on the settings page: a panel in a column, with room to spare below.
+        OvApplicationWindow window;
+        auto *page = new OvStylableWidget(nullptr);
+        auto *pageLayout = new OvLayout(nullptr);
+        auto *column = new OvLinearLayoutPolicy(pageLayout, Qt::Vertical);
+        pageLayout->setPolicy(column);
+        auto *section = new SatellitePositioningContainer(nullptr);
+        section->setStyleName(QStringLiteral("CommonPanelInverted"));
+        column->addItem(section);
+        column->addStretch();
+        page->setLayout(pageLayout);
+        window.setPage(page);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QList<QPointer<QGraphicsWidget>> widgets;
         for (const char *name : {"ls_select_gps_device_label", "ls_satellite_positioning_switch_button",
                                  "ls_gps_device_button_spacer", "ls_gps_device_button"}) {
             QGraphicsWidget *found = nullptr;
-            for (QGraphicsItem *item : shown.section->scene()->items()) {
+            for (QGraphicsItem *item : window.scene()->items()) {
                 QGraphicsObject *o = item->toGraphicsObject();
                 if (o && o->objectName() == QLatin1String(name))
                     found = static_cast<QGraphicsWidget *>(o);
             }
             QVERIFY2(found, name);
-            QVERIFY(shown.section->isAncestorOf(found));
+            QVERIFY(section->isAncestorOf(found));
             widgets << found;
         }
         for (Ov::Orientation o : {Ov::Portrait, Ov::Landscape}) {
-            shown.window->setOrientation(o);
+            window.setOrientation(o);
             QCoreApplication::processEvents();
             for (QGraphicsWidget *w : std::as_const(widgets)) {
                 QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
@@ -948,16 +961,24 @@ void SatellitePositioningContainerTest::testOrientationsAndOwnership()
             QVERIFY(widgets[1]->sceneBoundingRect().left() >= widgets[0]->sceneBoundingRect().right() - 1);
             if (!shots.isEmpty()) {
                 QDir().mkpath(shots);
-                QVERIFY(shown.window->grabPage().save(
+                QVERIFY(window.grabPage().save(
                     QStringLiteral("%1/satellite-%2-%3.png").arg(shots, QLatin1String(layout.name),
                                                                  o == Ov::Portrait ? "portrait" : "landscape")));
+                auto *list = static_cast<OvComboBox *>(widgets[3].data());
+                list->showPopup();
+                QCoreApplication::processEvents();
+                QVERIFY(window.grabPage().save(
+                    QStringLiteral("%1/satellite-%2-%3-open.png").arg(shots, QLatin1String(layout.name),
+                                                                      o == Ov::Portrait ? "portrait" : "landscape")));
+                list->hidePopup();
             }
         }
-        shown.window->setPage(nullptr);
-        delete shown.section;
+        window.setPage(nullptr);
+        column->removeItem(section);
+        delete section;
         for (const QPointer<QGraphicsWidget> &w : std::as_const(widgets))
             QVERIFY(w.isNull());
-        shown.window.reset();
+        delete page;
     }
 }
 
