@@ -45,9 +45,9 @@
         <translation>Satellite positioning</translation>
     </message>
     <message id="qtn_locfw_gps_device">
-        <source>GPS receiver</source>
-        <extracomment>Heading above the GPS device list</extracomment>
-        <translation>GPS receiver</translation>
+        <source>GPS positioning</source>
+        <extracomment>Heading of the satellite section, next to its on/off switch</extracomment>
+        <translation>GPS positioning</translation>
     </message>
     <message id="qtn_locfw_gpsdevice">
         <source>GPS device</source>

@@ -33,7 +33,7 @@ private slots:
     void testInstanceAfterDeletion();
 
 private:
-    ZepAppletIf *applet() const { return qobject_cast<ZepAppletIf *>(m_loader.instance()); }
+    ZepAppletIf *applet() { return qobject_cast<ZepAppletIf *>(m_loader.instance()); }
 
     FakeLocatord m_daemon;
     QPluginLoader m_loader;
