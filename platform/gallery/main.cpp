@@ -18,6 +18,8 @@
 #include <QImage>
 #include <QTextStream>
 
+#include <functional>
+
 namespace {
 
 // A title over a description, next to a switch: the settings row.
@@ -70,6 +72,11 @@ OvContainer *section(const QString &style, QGraphicsWidget *content, const QStri
 
 int main(int argc, char **argv)
 {
+    // A screenshot needs no screen.
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--screenshot") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     OvApplication app(argc, argv, QStringLiteral("orvik-gallery"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Shows every orvik widget in the theme."));
@@ -81,7 +88,8 @@ int main(int argc, char **argv)
     const QCommandLineOption popup(QStringLiteral("popup"), QStringLiteral("Open the combo box's list."));
     const QCommandLineOption fullPage(QStringLiteral("full-page"),
         QStringLiteral("With --screenshot, render the whole page, not only the window."));
-    parser.addOptions({screenshot, orientation, popup, fullPage});
+    const QCommandLineOption dump(QStringLiteral("dump"), QStringLiteral("Print the widget tree with geometries."));
+    parser.addOptions({screenshot, orientation, popup, fullPage, dump});
     parser.process(app);
 
     const QString o = parser.value(orientation);
@@ -167,6 +175,26 @@ int main(int argc, char **argv)
     if (parser.isSet(popup))
         combo->showPopup();
 
+    if (parser.isSet(screenshot) || parser.isSet(dump))
+        window.show();
+    if (parser.isSet(dump)) {
+        window.grabPage();
+        QTextStream out(stdout);
+        std::function<void(QGraphicsItem *, int)> print = [&](QGraphicsItem *item, int depth) {
+            if (item->isWidget()) {
+                auto *w = static_cast<QGraphicsWidget *>(item);
+                const QRectF g = w->geometry();
+                out << QString(depth * 2, QLatin1Char(' ')) << w->metaObject()->className() << " "
+                    << w->objectName() << " " << g.x() << "," << g.y() << " " << g.width() << "x" << g.height()
+                    << (w->isVisible() ? "" : " hidden") << "\n";
+            }
+            for (QGraphicsItem *child : item->childItems())
+                print(child, depth + 1);
+        };
+        print(page, 0);
+        if (!parser.isSet(screenshot))
+            return 0;
+    }
     if (parser.isSet(screenshot)) {
         QImage image = window.grabPage();
         if (parser.isSet(fullPage)) {

@@ -103,11 +103,14 @@ QImage OvApplicationWindow::grabPage()
     // Let pending relayouts land before the picture is taken.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     fitPage();
-    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    const QSize area = isVisible() ? viewport()->size() : maximumViewportSize();
+    QImage image(area, QImage::Format_ARGB32_Premultiplied);
     image.fill(backgroundBrush().color());
     QPainter painter(&image);
     painter.setRenderHints(renderHints());
-    render(&painter, QRectF(QPointF(0, 0), QSizeF(size())), viewport()->rect());
+    const QRectF target(QPointF(0, 0), QSizeF(area));
+    const QRectF source(horizontalScrollBar()->value(), verticalScrollBar()->value(), area.width(), area.height());
+    scene()->render(&painter, target, source);
     return image;
 }
 
@@ -165,7 +168,8 @@ void OvApplicationWindow::fitPage()
     if (!m_page || m_fitting)
         return;
     m_fitting = true;
-    const QSize area = viewport()->size();
+    // A window that was never shown has not laid out its viewport yet.
+    const QSize area = isVisible() ? viewport()->size() : maximumViewportSize();
     const qreal width = area.width();
     const qreal needed = m_page->effectiveSizeHint(Qt::PreferredSize, QSizeF(width, -1)).height();
     const qreal height = qMax<qreal>(needed, area.height());

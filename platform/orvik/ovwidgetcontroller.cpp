@@ -162,10 +162,12 @@ QSizeF OvWidgetController::styledSizeHint(Qt::SizeHint which, const QSizeF &hint
         apply(result.rheight(), qMax(min.height(), pref.height()), max.height());
         break;
     case Qt::MaximumSize:
+        // Never below the style's minimum or preferred size: Qt lets the maximum win.
         if (max.width() >= 0)
-            result.setWidth(qMax(max.width(), qMax(min.width(), 0.0)));
+            result.setWidth(max.width());
         if (max.height() >= 0)
-            result.setHeight(qMax(max.height(), qMax(min.height(), 0.0)));
+            result.setHeight(max.height());
+        result = result.expandedTo(QSizeF(qMax(min.width(), pref.width()), qMax(min.height(), pref.height())));
         break;
     default:
         break;
