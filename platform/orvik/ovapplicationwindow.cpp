@@ -98,19 +98,23 @@ void OvApplicationWindow::rotate()
     setOrientation(m_orientation == Ov::Portrait ? Ov::Landscape : Ov::Portrait);
 }
 
+QRectF OvApplicationWindow::visibleSceneRect() const
+{
+    const QSize area = isVisible() && !testAttribute(Qt::WA_PendingResizeEvent) ? viewport()->size() : maximumViewportSize();
+    return QRectF(horizontalScrollBar()->value(), verticalScrollBar()->value(), area.width(), area.height());
+}
+
 QImage OvApplicationWindow::grabPage()
 {
     // Let pending relayouts land before the picture is taken.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     fitPage();
-    const QSize area = isVisible() ? viewport()->size() : maximumViewportSize();
-    QImage image(area, QImage::Format_ARGB32_Premultiplied);
+    const QRectF source = visibleSceneRect();
+    QImage image(source.size().toSize(), QImage::Format_ARGB32_Premultiplied);
     image.fill(backgroundBrush().color());
     QPainter painter(&image);
     painter.setRenderHints(renderHints());
-    const QRectF target(QPointF(0, 0), QSizeF(area));
-    const QRectF source(horizontalScrollBar()->value(), verticalScrollBar()->value(), area.width(), area.height());
-    scene()->render(&painter, target, source);
+    scene()->render(&painter, QRectF(QPointF(0, 0), source.size()), source);
     return image;
 }
 
@@ -169,7 +173,7 @@ void OvApplicationWindow::fitPage()
         return;
     m_fitting = true;
     // A window that was never shown has not laid out its viewport yet.
-    const QSize area = isVisible() ? viewport()->size() : maximumViewportSize();
+    const QSize area = visibleSceneRect().size().toSize();
     const qreal width = area.width();
     const qreal needed = m_page->effectiveSizeHint(Qt::PreferredSize, QSizeF(width, -1)).height();
     const qreal height = qMax<qreal>(needed, area.height());

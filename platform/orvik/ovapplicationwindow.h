@@ -34,6 +34,9 @@ public:
 
     Ov::Orientation orientation() const;
 
+    // The part of the scene that the window shows now, in scene coordinates.
+    QRectF visibleSceneRect() const;
+
     // Renders the window's current contents, as shown, into an image of the window's size.
     QImage grabPage();
 

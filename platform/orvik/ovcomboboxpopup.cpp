@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovcomboboxpopup.h"
 
+#include "ovapplicationwindow.h"
 #include "ovcombobox.h"
 #include "ovstyle.h"
 
@@ -28,20 +29,39 @@ OvComboBoxPopup::OvComboBoxPopup(OvComboBox *comboBox)
     QGraphicsScene *scene = comboBox ? comboBox->scene() : nullptr;
     if (!scene)
         return;
-    // Over the part of the scene that is on screen, not over the whole (scrolled) page.
-    QRectF area = scene->sceneRect();
-    const QList<QGraphicsView *> views = scene->views();
-    if (!views.isEmpty()) {
-        QGraphicsView *view = views.first();
-        area = view->mapToScene(view->viewport()->rect()).boundingRect();
-    }
     scene->addItem(this);
-    setGeometry(area);
+    placeOverView();
+    const QList<QGraphicsView *> views = scene->views();
+    for (QGraphicsView *view : views) {
+        if (auto *window = qobject_cast<OvApplicationWindow *>(view)) {
+            connect(window, &OvApplicationWindow::orientationChanged, this, &OvComboBoxPopup::placeOverView);
+            break;
+        }
+    }
     ensureVisible(m_highlighted);
     setFocus(Qt::PopupFocusReason);
 }
 
 OvComboBoxPopup::~OvComboBoxPopup() = default;
+
+void OvComboBoxPopup::placeOverView()
+{
+    QGraphicsScene *s = scene();
+    if (!s)
+        return;
+    // Over the part of the scene that is on screen, not over the whole (scrolled) page.
+    QRectF area = s->sceneRect();
+    const QList<QGraphicsView *> views = s->views();
+    if (!views.isEmpty()) {
+        if (auto *window = qobject_cast<OvApplicationWindow *>(views.first())) {
+            area = window->visibleSceneRect();
+        } else {
+            QGraphicsView *view = views.first();
+            area = view->mapToScene(view->viewport()->rect()).boundingRect();
+        }
+    }
+    setGeometry(area);
+}
 
 OvComboBox *OvComboBoxPopup::comboBox() const
 {

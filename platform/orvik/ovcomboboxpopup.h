@@ -42,6 +42,7 @@ protected:
     void resizeEvent(QGraphicsSceneResizeEvent *event) override;
 
 private:
+    void placeOverView();
     QString heading() const;
     QRectF cardRect() const;
     QRectF rowRect(int index) const; // in item coordinates, scrolled
