@@ -195,7 +195,8 @@ bool HostScript::run(const QStringList &words, QString *error)
         const int row = intArg(1, 0, &ok);
         if (!ok)
             return false;
-        if (!clickAt(combo->mapToScene(combo->rect().center()), error))
+        // The list may already be open, from a click of its own.
+        if (!combo->popup() && !clickAt(combo->mapToScene(combo->rect().center()), error))
             return false;
         OvComboBoxPopup *popup = combo->popup();
         if (!popup) {

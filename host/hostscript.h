@@ -18,7 +18,7 @@ class QTextStream;
  *   back                     leave the page for the list
  *   activate [INDEX]         invoke the applet's activate() slot
  *   click OBJECTNAME         click the middle of the visible item of that name
- *   choose OBJECTNAME ROW    open the drop-down list OBJECTNAME and click row ROW
+ *   choose OBJECTNAME ROW    open the drop-down list OBJECTNAME (unless open) and click row ROW
  *   orientation portrait|landscape, rotate
  *   screenshot FILE          save the window as shown (PNG)
  *   dump-tree                print the page's item tree as JSON

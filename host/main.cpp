@@ -16,8 +16,12 @@
 
 static bool wantsOffscreen(int argc, char **argv)
 {
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--screenshot") || !std::strcmp(argv[i], "--dump-tree"))
+            return true;
+        // A script needs no one watching: without a display it runs offscreen.
+        if (!std::strcmp(argv[i], "--script") && noDisplay)
             return true;
     }
     return false;
