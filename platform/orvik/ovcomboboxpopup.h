@@ -23,6 +23,9 @@ public:
 
     OvComboBox *comboBox() const;
 
+    // The heading shown above the rows.
+    QString heading() const;
+
     // Scene rectangle of a row, for whoever needs to point at it.
     QRectF rowSceneRect(int index) const;
 
@@ -43,7 +46,6 @@ protected:
 
 private:
     void placeOverView();
-    QString heading() const;
     QRectF cardRect() const;
     QRectF rowRect(int index) const; // in item coordinates, scrolled
     QRectF rowsArea() const;

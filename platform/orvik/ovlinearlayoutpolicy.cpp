@@ -35,13 +35,17 @@ qreal distribute(QVector<Entry> &entries, qreal available)
         total += e.pref;
     }
     if (total > available) {
-        qreal room = 0;
+        // Only items that may shrink give way, each in proportion to what it can give.
+        auto room = [](const Entry &e) {
+            return (e.policy & QSizePolicy::ShrinkFlag) ? qMax<qreal>(0, e.pref - e.min) : 0;
+        };
+        qreal rooms = 0;
         for (const Entry &e : std::as_const(entries))
-            room += e.pref - e.min;
-        if (room > 0) {
-            const qreal factor = qMin<qreal>(1, (total - available) / room);
+            rooms += room(e);
+        if (rooms > 0) {
+            const qreal factor = qMin<qreal>(1, (total - available) / rooms);
             for (Entry &e : entries)
-                e.size = e.pref - (e.pref - e.min) * factor;
+                e.size = e.pref - room(e) * factor;
         }
         return 0;
     }

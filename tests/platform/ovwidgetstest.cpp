@@ -1,0 +1,334 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The orvik widgets driven as a user drives them: taps and keys on a real scene in a window.
+
+#include "messagecapture.h"
+
+#include <ovapplicationwindow.h>
+#include <ovbutton.h>
+#include <ovcombobox.h>
+#include <ovcomboboxpopup.h>
+#include <ovlabel.h>
+#include <ovlayout.h>
+#include <ovlinearlayoutpolicy.h>
+#include <ovseparator.h>
+#include <ovstylablewidget.h>
+#include <ovstyle.h>
+
+#include <QAbstractItemModel>
+#include <QGraphicsScene>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// A window showing a page that stacks the given widgets.
+struct Screen {
+    OvApplicationWindow window;
+    OvStylableWidget *page = new OvStylableWidget;
+    OvLinearLayoutPolicy *policy = nullptr;
+
+    explicit Screen(const QList<QGraphicsWidget *> &widgets)
+    {
+        auto *layout = new OvLayout;
+        policy = new OvLinearLayoutPolicy(layout, Qt::Vertical);
+        layout->setPolicy(policy);
+        for (QGraphicsWidget *w : widgets)
+            policy->addItem(w);
+        policy->insertStretch(-1, 1);
+        page->setLayout(layout);
+        window.setPage(page);
+        window.show();
+        window.activateWindow();
+    }
+
+    bool ready() { return QTest::qWaitForWindowActive(&window); }
+
+    QPoint viewPoint(const QPointF &scenePoint) const { return window.mapFromScene(scenePoint); }
+    QPoint centerOf(const QGraphicsItem *item) const
+    {
+        return viewPoint(item->mapToScene(item->boundingRect().center()));
+    }
+    void tap(const QPoint &p) { QTest::mouseClick(window.viewport(), Qt::LeftButton, {}, p); }
+    void tap(const QGraphicsItem *item) { tap(centerOf(item)); }
+};
+
+QColor colorOf(const OvStyle &style, const char *key)
+{
+    return style.color(QString::fromLatin1(key));
+}
+
+} // namespace
+
+class OvWidgetsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void testSwitch();
+    void testPushButton();
+    void testComboBox();
+    void testComboBoxEntries();
+    void testLabel();
+    void testStyles();
+};
+
+void OvWidgetsTest::testSwitch()
+{
+    auto *button = new OvButton(nullptr, nullptr);
+    button->setStyleName(QStringLiteral("CommonRightSwitchInverted"));
+    button->setViewType(OvButton::switchType);
+    button->setCheckable(true);
+    Screen screen({button});
+    QVERIFY(screen.ready());
+    QSignalSpy toggled(button, &OvButton::toggled);
+    QSignalSpy clicked(button, &OvButton::clicked);
+
+    // A tap flips it once.
+    screen.tap(button);
+    QCOMPARE(toggled.count(), 1);
+    QCOMPARE(toggled.takeFirst().at(0).toBool(), true);
+    QCOMPARE(clicked.count(), 1);
+    QVERIFY(button->isChecked());
+
+    // What the switch shows follows its state: the track's left part is the accent colour
+    // when on, the knob's light grey when off.
+    const OvStyle &style = button->style();
+    const QSizeF track = style.size(QStringLiteral("switchSize"));
+    const QRectF area = button->mapRectToScene(button->contentsRect());
+    const QPoint probe(int(area.right() - track.width() + track.height() * 0.35), int(area.center().y()));
+    QCOMPARE(screen.window.grabPage().pixelColor(probe), colorOf(style, "trackOnColor"));
+
+    // Pressing and sliding off before letting go is no click.
+    QTest::mousePress(screen.window.viewport(), Qt::LeftButton, {}, screen.centerOf(button));
+    const QPoint away = screen.viewPoint(QPointF(240, 800));
+    QVERIFY(!button->sceneBoundingRect().contains(QPointF(240, 800)));
+    QTest::mouseMove(screen.window.viewport(), away);
+    QTest::mouseRelease(screen.window.viewport(), Qt::LeftButton, {}, away);
+    QCOMPARE(toggled.count(), 0);
+    QVERIFY(button->isChecked());
+
+    // Space while focused.
+    button->setFocus();
+    QVERIFY(button->hasFocus());
+    QTest::keyClick(&screen.window, Qt::Key_Space);
+    QCOMPARE(toggled.count(), 1);
+    QCOMPARE(toggled.takeFirst().at(0).toBool(), false);
+    QCOMPARE(screen.window.grabPage().pixelColor(probe), colorOf(style, "knobOffColor"));
+
+    // From code: toggled() on a change only, clicked() never.
+    clicked.clear();
+    button->setChecked(true);
+    button->setChecked(true);
+    QCOMPARE(toggled.count(), 1);
+    QCOMPARE(clicked.count(), 0);
+
+    // Disabled: taps do nothing.
+    toggled.clear();
+    button->setEnabled(false);
+    screen.tap(button);
+    QCOMPARE(toggled.count(), 0);
+}
+
+void OvWidgetsTest::testPushButton()
+{
+    auto *button = new OvButton(QStringLiteral("Reset"));
+    Screen screen({button});
+    QVERIFY(screen.ready());
+    QSignalSpy clicked(button, &OvButton::clicked);
+    QSignalSpy toggled(button, &OvButton::toggled);
+    screen.tap(button);
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(toggled.count(), 0); // not checkable
+    button->setChecked(true);
+    QVERIFY(!button->isChecked());
+    // The text decides the width it asks for.
+    const qreal shortWidth = button->effectiveSizeHint(Qt::PreferredSize).width();
+    button->setText(QStringLiteral("Reset every setting to its default"));
+    QVERIFY(button->effectiveSizeHint(Qt::PreferredSize).width() > shortWidth);
+}
+
+void OvWidgetsTest::testComboBox()
+{
+    auto *combo = new OvComboBox;
+    combo->setStyleName(QStringLiteral("CommonComboBoxInverted"));
+    combo->itemModel()->setHeaderData(0, Qt::Horizontal, QStringLiteral("Select GPS device"), Qt::EditRole);
+    combo->setIconVisible(false);
+    combo->setTitle(QStringLiteral("GPS device"));
+    combo->clear();
+    combo->addItem(QStringLiteral("Internal GPS"));
+    combo->addItem(QStringLiteral("BT-GPS 5"));
+    combo->addItem(QStringLiteral("Pair another device"));
+    Screen screen({combo});
+    QVERIFY(screen.ready());
+    QSignalSpy activated(combo, &OvComboBox::activated);
+    QSignalSpy changed(combo, &OvComboBox::currentIndexChanged);
+
+    // From code: the current entry changes, nothing is activated.
+    QCOMPARE(combo->currentIndex(), 0);
+    combo->setCurrentIndex(1);
+    QCOMPARE(combo->currentIndex(), 1);
+    QCOMPARE(combo->currentText(), QStringLiteral("BT-GPS 5"));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(activated.count(), 0);
+
+    // A tap opens the list over the scene, headed by the model's header data.
+    screen.tap(combo);
+    OvComboBoxPopup *popup = combo->popup();
+    QVERIFY(popup);
+    QCOMPARE(popup->objectName(), QStringLiteral("ov_combobox_popup"));
+    QVERIFY(screen.window.scene()->items().contains(popup));
+    QCOMPARE(popup->heading(), QStringLiteral("Select GPS device"));
+    QVERIFY(screen.window.visibleSceneRect().contains(popup->rowSceneRect(2)));
+
+    // Choosing a row makes it current, then activates it, and closes the list.
+    connect(combo, &OvComboBox::activated, this, [&](int index) { QCOMPARE(combo->currentIndex(), index); });
+    screen.tap(screen.viewPoint(popup->rowSceneRect(2).center()));
+    QCOMPARE(activated.count(), 1);
+    QCOMPARE(activated.takeFirst().at(0).toInt(), 2);
+    QCOMPARE(combo->currentIndex(), 2);
+    QVERIFY(!combo->popup());
+
+    // A tap beside the list closes it without a choice; so does Escape.
+    screen.tap(combo);
+    QVERIFY(combo->popup());
+    screen.tap(screen.viewPoint(QPointF(4, 4)));
+    QVERIFY(!combo->popup());
+    screen.tap(combo);
+    QVERIFY(combo->popup());
+    QTest::keyClick(&screen.window, Qt::Key_Escape);
+    QVERIFY(!combo->popup());
+    QCOMPARE(activated.count(), 0);
+    QCOMPARE(combo->currentIndex(), 2);
+
+    // Keys choose too.
+    combo->setFocus();
+    QTest::keyClick(&screen.window, Qt::Key_Return);
+    QVERIFY(combo->popup());
+    QTest::keyClick(&screen.window, Qt::Key_Up);
+    QTest::keyClick(&screen.window, Qt::Key_Return);
+    QCOMPARE(activated.count(), 1);
+    QCOMPARE(activated.takeFirst().at(0).toInt(), 1);
+
+    // Without header data the title heads the list.
+    combo->itemModel()->setHeaderData(0, Qt::Horizontal, QVariant(), Qt::EditRole);
+    combo->showPopup();
+    QCOMPARE(combo->popup()->heading(), QStringLiteral("GPS device"));
+    combo->hidePopup();
+}
+
+void OvWidgetsTest::testComboBoxEntries()
+{
+    OvComboBox combo;
+    QSignalSpy activated(&combo, &OvComboBox::activated);
+    QCOMPARE(combo.currentIndex(), -1);
+    combo.addItem(QStringLiteral("a"));
+    QCOMPARE(combo.currentIndex(), 0); // the first entry becomes current
+    combo.addItem(QStringLiteral("c"));
+    combo.insertItem(1, QStringLiteral("b"));
+    combo.setCurrentIndex(2);
+    QCOMPARE(combo.currentText(), QStringLiteral("c"));
+    // Entries inserted before the current one keep it current.
+    combo.insertItem(0, QStringLiteral("0"));
+    QCOMPARE(combo.currentIndex(), 3);
+    QCOMPARE(combo.currentText(), QStringLiteral("c"));
+    combo.setItemText(3, QStringLiteral("C"));
+    QCOMPARE(combo.currentText(), QStringLiteral("C"));
+    // Removing the current entry makes its neighbour current.
+    combo.removeItem(3);
+    QCOMPARE(combo.count(), 3);
+    QCOMPARE(combo.currentText(), QStringLiteral("b"));
+    // Out of range is refused and changes nothing.
+    combo.setCurrentIndex(7);
+    QCOMPARE(combo.currentText(), QStringLiteral("b"));
+    combo.removeItem(-1);
+    QCOMPARE(combo.count(), 3);
+    // clear() keeps the header data.
+    combo.itemModel()->setHeaderData(0, Qt::Horizontal, QStringLiteral("Heading"), Qt::EditRole);
+    combo.clear();
+    QCOMPARE(combo.count(), 0);
+    QCOMPARE(combo.currentIndex(), -1);
+    QCOMPARE(combo.itemModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Heading"));
+    QCOMPARE(activated.count(), 0);
+}
+
+void OvWidgetsTest::testLabel()
+{
+    const QString text = QStringLiteral("Positioning uses satellites, cell towers and wireless networks to find where you are");
+    auto *label = new OvLabel(text);
+    label->setStyleName(QStringLiteral("CommonHeaderInverted"));
+    label->setWrapMode(QTextOption::WordWrap);
+    label->setWordWrap(true);
+    auto *below = new OvSeparator;
+    Screen screen({label, below});
+    QVERIFY(screen.ready());
+
+    // Narrower means taller; the layout gives it all the height it asks for at its width.
+    const qreal wide = label->effectiveSizeHint(Qt::PreferredSize, QSizeF(2000, -1)).height();
+    const qreal narrow = label->effectiveSizeHint(Qt::PreferredSize, QSizeF(300, -1)).height();
+    QVERIFY2(narrow > wide * 2, qPrintable(QStringLiteral("%1 vs %2").arg(narrow).arg(wide)));
+    const qreal portraitHeight = label->geometry().height();
+    QCOMPARE(portraitHeight, label->effectiveSizeHint(Qt::PreferredSize, QSizeF(label->geometry().width(), -1)).height());
+    QVERIFY(portraitHeight > wide);
+    QCOMPARE(below->geometry().top(), label->geometry().bottom());
+
+    screen.window.setOrientation(Ov::Landscape);
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(label->geometry().height() < portraitHeight);
+    QCOMPARE(below->geometry().top(), label->geometry().bottom());
+
+    // A longer text asks for more; without wrap, one line as wide as the text.
+    label->setWordWrap(false);
+    const QSizeF oneLine = label->effectiveSizeHint(Qt::PreferredSize);
+    QCOMPARE(oneLine.height(), wide);
+    label->setText(text + text);
+    QVERIFY(label->effectiveSizeHint(Qt::PreferredSize).width() > oneLine.width());
+    // Eliding lets it shrink far below its text.
+    QVERIFY(label->effectiveSizeHint(Qt::MinimumSize).width() >= oneLine.width());
+    label->setTextElide(true);
+    QVERIFY(label->effectiveSizeHint(Qt::MinimumSize).width() < 200);
+}
+
+void OvWidgetsTest::testStyles()
+{
+    const QStringList names = {
+        QStringLiteral("CommonHeaderInverted"), QStringLiteral("CommonHeaderDividerInverted"),
+        QStringLiteral("CommonSpacer"), QStringLiteral("CommonPanelInverted"),
+        QStringLiteral("CommonLargePanelInverted"), QStringLiteral("CommonTitleInverted"),
+        QStringLiteral("CommonSubTextInverted"), QStringLiteral("CommonRightSwitchInverted"),
+        QStringLiteral("CommonLargeHeaderInverted"), QStringLiteral("CommonComboBoxInverted"),
+    };
+    MessageCapture capture;
+    for (const QString &name : names) {
+        QVERIFY2(OvStyle::hasStyle(name), qPrintable(name));
+        OvStylableWidget w;
+        w.setStyleName(name);
+        w.style();
+    }
+    QVERIFY(capture.texts(QtWarningMsg).isEmpty());
+
+    // The panel is a panel, the page is plain.
+    OvStylableWidget panel, plain;
+    panel.setStyleName(QStringLiteral("CommonPanelInverted"));
+    QVERIFY(panel.style().color(QStringLiteral("backgroundColor")).alpha() > 0);
+    QCOMPARE(plain.style().color(QStringLiteral("backgroundColor")).alpha(), 0);
+    QCOMPARE(plain.styleType(), QStringLiteral("OvWidgetStyle"));
+    // A spacer is as tall as its style says.
+    OvStylableWidget spacer;
+    spacer.setStyleName(QStringLiteral("CommonSpacer"));
+    QCOMPARE(spacer.effectiveSizeHint(Qt::PreferredSize).height(),
+             spacer.style().size(QStringLiteral("preferredSize")).height());
+
+    // An unknown name: the plain style, and one warning however often it is used.
+    OvLabel a, b;
+    a.setStyleName(QStringLiteral("CommonNoSuchStyle"));
+    b.setStyleName(QStringLiteral("CommonNoSuchStyle"));
+    a.style();
+    b.style();
+    const QStringList warnings = capture.texts(QtWarningMsg);
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY(warnings.first().contains(QStringLiteral("\"CommonNoSuchStyle\"")));
+    QCOMPARE(a.style().font(), OvLabel().style().font());
+}
+
+QTEST_MAIN(OvWidgetsTest)
+#include "ovwidgetstest.moc"
