@@ -4,12 +4,15 @@
 #include "appletlistpage.h"
 
 #include <ovapplicationwindow.h>
+#include <ovcomboboxpopup.h>
 #include <ovlocale.h>
 #include <zepappletif.h>
 #include <zepbrief.h>
 #include <zepstylablewidget.h>
 
 #include <QDebug>
+#include <QGraphicsScene>
+#include <QKeyEvent>
 #include <QMetaObject>
 
 ControlPanel::ControlPanel(const QList<LoadedApplet> &applets, QObject *parent)
@@ -43,6 +46,7 @@ ControlPanel::ControlPanel(const QList<LoadedApplet> &applets, QObject *parent)
         connect(item, &AppletEntry::clicked, this, [this, index] { openApplet(index); });
     }
     m_window->setPage(m_listPage);
+    m_window->installEventFilter(this);
 }
 
 ControlPanel::~ControlPanel()
@@ -142,6 +146,21 @@ bool ControlPanel::activateApplet(int index)
                                     .arg(m_entries.at(index).title);
         return false;
     }
+    return true;
+}
+
+bool ControlPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_window || event->type() != QEvent::KeyPress
+        || static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape || !m_page)
+        return false;
+    // An open drop-down list takes Escape for itself.
+    const QList<QGraphicsItem *> items = m_window->scene() ? m_window->scene()->items() : QList<QGraphicsItem *>();
+    for (QGraphicsItem *item : items) {
+        if (item->isWidget() && item->isVisible() && qobject_cast<OvComboBoxPopup *>(static_cast<QGraphicsWidget *>(item)))
+            return false;
+    }
+    back();
     return true;
 }
 

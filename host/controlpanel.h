@@ -44,6 +44,9 @@ public slots:
     // Invokes the applet's activate() slot by name, as a host does.
     bool activateApplet(int index);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private slots:
     void onChangeWidget(int widgetId);
     void onBriefActivated();

@@ -16,6 +16,8 @@
 #include <QGraphicsWidget>
 #include <QImage>
 #include <QJsonDocument>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QTextStream>
@@ -208,6 +210,22 @@ bool HostScript::run(const QStringList &words, QString *error)
             return false;
         }
         return clickAt(popup->rowSceneRect(row).center(), error);
+    }
+    if (command == QLatin1String("key")) {
+        if (!needArgs(1))
+            return false;
+        const QKeySequence sequence(args.at(0));
+        if (sequence.isEmpty() || sequence[0].key() == Qt::Key_unknown) {
+            *error = QStringLiteral("\"%1\" is not a key").arg(args.at(0));
+            return false;
+        }
+        const QKeyCombination combination = sequence[0];
+        QKeyEvent press(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
+        QCoreApplication::sendEvent(m_panel->window(), &press);
+        QKeyEvent release(QEvent::KeyRelease, combination.key(), combination.keyboardModifiers());
+        QCoreApplication::sendEvent(m_panel->window(), &release);
+        settle();
+        return true;
     }
     if (command == QLatin1String("orientation")) {
         if (!needArgs(1))

@@ -19,6 +19,7 @@ class QTextStream;
  *   activate [INDEX]         invoke the applet's activate() slot
  *   click OBJECTNAME         click the middle of the visible item of that name
  *   choose OBJECTNAME ROW    open the drop-down list OBJECTNAME (unless open) and click row ROW
+ *   key KEY                  press and release KEY (e.g. Escape) in the window
  *   orientation portrait|landscape, rotate
  *   screenshot FILE          save the window as shown (PNG)
  *   dump-tree                print the page's item tree as JSON

@@ -168,15 +168,24 @@ void ControlPanelTest::testScript()
                               "say opened\n"
                               "rotate\n"
                               "screenshot " + shot.toUtf8() + "\n"
-                              "back\n"
+                              "key Escape\n"
                               "dump-tree\n";
     const Run run = controlpanel({"--applet", LS_APPLET_PLUGIN, "--script", "-"}, script);
     QVERIFY2(run.exitCode == 0, run.err.right(2000).constData());
     QVERIFY(run.out.startsWith("opened\n"));
     QCOMPARE(QImage(shot).size(), QSize(854, 480));
     QVERIFY(run.err.contains("LocationSettingsApplet::constructStylableWidget( widgetId =  0  )"));
+    // Escape left the page for the list, and the host deleted the page.
     const QJsonObject tree = QJsonDocument::fromJson(run.out.mid(run.out.indexOf('{'))).object();
     QCOMPARE(tree.value("objectName").toString(), QStringLiteral("controlpanel_applet_list"));
+    QVERIFY(run.err.contains("LocationSettingsWidget::~LocationSettingsWidget"));
+
+    // activate() reaches the brief, whose signal makes the host open the page.
+    const Run activated = controlpanel({"--applet", LS_APPLET_PLUGIN, "--activate", "--dump-tree"});
+    QVERIFY2(activated.exitCode == 0, activated.err.right(2000).constData());
+    QVERIFY(activated.err.contains("LocationSettingsApplet::activate()"));
+    QCOMPARE(QJsonDocument::fromJson(activated.out).object().value("objectName").toString(),
+             QStringLiteral("ls_location_settings_widget"));
 }
 
 void ControlPanelTest::testBadInput()
