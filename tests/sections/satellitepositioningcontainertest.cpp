@@ -153,7 +153,6 @@ public:
             "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
                        .arg(m_dir.path(), include).toUtf8());
         conf.close();
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + conf.fileName(),
                                                         QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
         if (!m_process.waitForStarted(5000))
@@ -161,6 +160,8 @@ public:
         while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
         }
         address = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        if (address.isEmpty())
+            qCritical("%s", m_process.readAllStandardError().constData());
         return !address.isEmpty();
     }
     ~PrivateBus()
