@@ -80,7 +80,12 @@ void HostScript::step()
         const QString line = m_lines.at(m_next++).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
-        const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        // Shell-like words, so that "run locationctl set KEY \"two words\"" keeps its quotes' meaning.
+        QStringList words = QProcess::splitCommand(line);
+        if (words.isEmpty())
+            continue;
+        if (words.first() == QLatin1String("say"))
+            words = QStringList{words.first(), line.mid(3).trimmed()};
         if (words.first() == QLatin1String("quit")) {
             emit finished(0);
             return;

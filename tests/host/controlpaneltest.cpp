@@ -166,13 +166,14 @@ void ControlPanelTest::testScript()
     const QByteArray script = "# open through the list, as a user does\n"
                               "click controlpanel_applet_0\n"
                               "say opened\n"
+                              "run sh -c \"echo 'two  words'\"\n"
                               "rotate\n"
                               "screenshot " + shot.toUtf8() + "\n"
                               "key Escape\n"
                               "dump-tree\n";
     const Run run = controlpanel({"--applet", LS_APPLET_PLUGIN, "--script", "-"}, script);
     QVERIFY2(run.exitCode == 0, run.err.right(2000).constData());
-    QVERIFY(run.out.startsWith("opened\n"));
+    QVERIFY(run.out.startsWith("opened\ntwo  words\n"));
     QCOMPARE(QImage(shot).size(), QSize(854, 480));
     QVERIFY(run.err.contains("LocationSettingsApplet::constructStylableWidget( widgetId =  0  )"));
     // Escape left the page for the list, and the host deleted the page.
