@@ -116,7 +116,7 @@ void SatellitePositioningContainer::createContent()
     //% "Satellite positioning"
     setTitle(qtTrId("qtn_locfw_satellite_positioning"));
 
-    //% "GPS receiver"
+    //% "GPS positioning"
     m_headingLabel = new OvLabel(qtTrId("qtn_locfw_gps_device"), nullptr);
     m_headingLabel->setObjectName(QStringLiteral("ls_select_gps_device_label"));
     m_headingLabel->setStyleName(QStringLiteral("CommonLargeHeaderInverted"));
