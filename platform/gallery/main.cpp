@@ -124,6 +124,11 @@ int main(int argc, char **argv)
         switchRow(QStringLiteral("Use cellular data"),
                   QStringLiteral("Positioning may download assistance data over the cellular connection."), false)));
 
+    QGraphicsWidget *locked = switchRow(QStringLiteral("Assisted GPS"),
+                                        QStringLiteral("Set by your operator."), true);
+    locked->setEnabled(false);
+    policy->addItem(section(QStringLiteral("CommonPanelInverted"), locked));
+
     auto *combo = new OvComboBox;
     combo->setStyleName(QStringLiteral("CommonComboBoxInverted"));
     combo->setIconVisible(false);
@@ -137,16 +142,25 @@ int main(int argc, char **argv)
 
     auto *buttons = new OvStylableWidget;
     auto *buttonLayout = new OvLayout;
+    // Portrait and landscape differ: the wider screen has room for a third button.
     auto *buttonPolicy = new OvLinearLayoutPolicy(buttonLayout, Qt::Horizontal);
-    buttonPolicy->setContentsMargins(20, 8, 20, 8);
-    buttonPolicy->setSpacing(12);
+    auto *wideButtonPolicy = new OvLinearLayoutPolicy(buttonLayout, Qt::Horizontal);
+    for (OvLinearLayoutPolicy *p : {buttonPolicy, wideButtonPolicy}) {
+        p->setContentsMargins(20, 8, 20, 8);
+        p->setSpacing(12);
+    }
     auto *push = new OvButton(QStringLiteral("Reset"));
     auto *checked = new OvButton(QStringLiteral("Enabled"));
     checked->setCheckable(true);
     checked->setChecked(true);
+    auto *more = new OvButton(QStringLiteral("More"));
     buttonPolicy->addItem(push);
     buttonPolicy->addItem(checked);
-    buttonLayout->setPolicy(buttonPolicy);
+    wideButtonPolicy->addItem(push);
+    wideButtonPolicy->addItem(checked);
+    wideButtonPolicy->addItem(more);
+    buttonLayout->setPortraitPolicy(buttonPolicy);
+    buttonLayout->setLandscapePolicy(wideButtonPolicy);
     buttons->setLayout(buttonLayout);
     auto *note = new OvLabel(QStringLiteral("Labels wrap at word boundaries and grow in height when the page is narrow; "
                                             "elided labels end in an ellipsis instead."));

@@ -161,7 +161,9 @@ void OvLocale::setDefault(const OvLocale &locale)
 
 QString OvLocale::defaultName()
 {
-    return defaultLocale().name;
+    // Before anyone made a default, the environment's language is it.
+    const QString name = defaultLocale().name;
+    return name.isEmpty() ? languageFromEnvironment() : name;
 }
 
 QStringList OvLocale::defaultTrCatalogs()

@@ -67,8 +67,7 @@ void OvWidgetController::styleChanged()
     getContentsMargins(&l, &t, &r, &b);
     if (QMarginsF(l, t, r, b) != m)
         setContentsMargins(m.left(), m.top(), m.right(), m.bottom());
-    const qreal opacity = s.number(QStringLiteral("disabledOpacity"), 1);
-    setOpacity(isEnabled() ? 1.0 : opacity);
+    updateDisabledLook();
     updateGeometry();
     update();
 }
@@ -76,8 +75,15 @@ void OvWidgetController::styleChanged()
 void OvWidgetController::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange)
-        setOpacity(isEnabled() ? 1.0 : style().number(QStringLiteral("disabledOpacity"), 1));
+        updateDisabledLook();
     QGraphicsWidget::changeEvent(event);
+}
+
+void OvWidgetController::updateDisabledLook()
+{
+    // Opacity multiplies down the item tree: only the top of a disabled subtree fades.
+    const bool fade = !isEnabled() && (!parentItem() || parentItem()->isEnabled());
+    setOpacity(fade ? style().number(QStringLiteral("disabledOpacity"), 1) : 1.0);
 }
 
 QRectF OvWidgetController::backgroundRect() const

@@ -56,6 +56,7 @@ protected:
     void resetStyle();
 
 private:
+    void updateDisabledLook();
 
     QString m_styleName;
     QString m_viewType;
