@@ -7,6 +7,7 @@
 #include <ovapplicationwindow.h>
 #include <ovcombobox.h>
 #include <ovcomboboxpopup.h>
+#include <zepstylablewidget.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -177,6 +178,21 @@ bool HostScript::run(const QStringList &words, QString *error)
     }
     if (command == QLatin1String("back")) {
         m_panel->back();
+        settle();
+        return true;
+    }
+    if (command == QLatin1String("request-page")) {
+        // What a page does to ask for another page of its applet: its changeWidget signal.
+        bool ok = false;
+        const int id = intArg(0, 0, &ok);
+        if (!ok || !needArgs(1))
+            return false;
+        ZepStylableWidget *page = m_panel->appletPage();
+        if (!page) {
+            *error = QStringLiteral("no applet page is shown");
+            return false;
+        }
+        QMetaObject::invokeMethod(page, "changeWidget", Q_ARG(int, id));
         settle();
         return true;
     }

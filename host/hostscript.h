@@ -17,6 +17,7 @@ class QTextStream;
  *   open [INDEX]             open applet INDEX (default 0) at its main page
  *   back                     leave the page for the list
  *   activate [INDEX]         invoke the applet's activate() slot
+ *   request-page ID          make the shown page ask for page ID, as changeWidget(ID) does
  *   click OBJECTNAME         click the middle of the visible item of that name
  *   choose OBJECTNAME ROW    open the drop-down list OBJECTNAME (unless open) and click row ROW
  *   key KEY                  press and release KEY (e.g. Escape) in the window

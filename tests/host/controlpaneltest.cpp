@@ -68,6 +68,7 @@ private slots:
     void testDumpTree();
     void testBadPluginsAreSkipped();
     void testScript();
+    void testChangeWidgetRequests();
     void testBadInput();
 };
 
@@ -187,6 +188,31 @@ void ControlPanelTest::testScript()
     QVERIFY(activated.err.contains("LocationSettingsApplet::activate()"));
     QCOMPARE(QJsonDocument::fromJson(activated.out).object().value("objectName").toString(),
              QStringLiteral("ls_location_settings_widget"));
+}
+
+void ControlPanelTest::testChangeWidgetRequests()
+{
+    const QByteArray script = "open\n"
+                              "request-page 1\n"   // the applet has no page 1: logged, page kept
+                              "say kept\n"
+                              "dump-tree\n"
+                              "request-page 0\n"   // a new main page replaces the shown one
+                              "say replaced\n"
+                              "dump-tree\n";
+    const Run run = controlpanel({"--applet", LS_APPLET_PLUGIN, "--script", "-"}, script);
+    QVERIFY2(run.exitCode == 0, run.err.right(2000).constData());
+    QVERIFY(run.err.contains("LocationSettingsApplet::constructStylableWidget( widgetId =  1  )"));
+    QVERIFY(run.err.contains("Page Unknown"));
+    QVERIFY(run.err.contains("controlpanel: applet \"Location\" has no page 1"));
+    QCOMPARE(run.err.count("LocationSettingsApplet::pageMain()"), 2);
+    QCOMPARE(run.err.count("LocationSettingsWidget::~LocationSettingsWidget"), 2); // replaced, then at exit
+    const int kept = run.out.indexOf("kept\n");
+    const int replaced = run.out.indexOf("replaced\n");
+    QVERIFY(kept >= 0 && replaced > kept);
+    const QJsonObject first = QJsonDocument::fromJson(run.out.mid(kept + 5, replaced - kept - 5)).object();
+    const QJsonObject second = QJsonDocument::fromJson(run.out.mid(replaced + 9)).object();
+    QCOMPARE(first.value("objectName").toString(), QStringLiteral("ls_location_settings_widget"));
+    QCOMPARE(second.value("objectName").toString(), QStringLiteral("ls_location_settings_widget"));
 }
 
 void ControlPanelTest::testBadInput()
