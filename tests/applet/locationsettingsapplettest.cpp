@@ -52,7 +52,12 @@ void LocationSettingsAppletTest::testMetaDataAndRegistrations()
     const QJsonObject metaData = m_loader.metaData();
     QCOMPARE(metaData.value("IID").toString(), QStringLiteral("com.telva.ov.core.ZepAppletIf/1.0"));
     QCOMPARE(metaData.value("className").toString(), QStringLiteral("LocationSettingsApplet"));
-    QCOMPARE(metaData.value("debug").toBool(), false);
+#if defined(QT_NO_DEBUG)
+    const bool debugBuild = false;
+#else
+    const bool debugBuild = true;
+#endif
+    QCOMPARE(metaData.value("debug").toBool(), debugBuild);
     QVERIFY(metaData.value("version").toInt() >= (6 << 16));
     QCOMPARE(metaData.value("MetaData").toObject().value("translationCatalog").toString(),
              QStringLiteral("locationsettings"));
