@@ -5,6 +5,7 @@
 #include <ovlayout.h>
 #include <ovlinearlayoutpolicy.h>
 #include <ovseparator.h>
+#include <ovstylablewidget.h>
 
 #include <QGraphicsSceneMouseEvent>
 
@@ -56,6 +57,9 @@ AppletListPage::AppletListPage(QGraphicsItem *parent)
     auto *divider = new OvSeparator(nullptr, Qt::Horizontal);
     divider->setStyleName("CommonHeaderDividerInverted");
     m_policy->addItem(divider);
+    auto *spacer = new OvStylableWidget(nullptr);
+    spacer->setStyleName("CommonSpacer");
+    m_policy->addItem(spacer);
     m_policy->addStretch(1);
     setLayout(layout);
 }
