@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <QFontMetricsF>
 #include <QGraphicsSceneResizeEvent>
+#include <QHash>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -25,7 +26,7 @@ QString layoutText(const QString &text)
 }
 
 // Lays the text out at the given line width (unlimited when negative).
-TextMetrics measure(const QString &text, const QFont &font, const QTextOption &option, qreal width)
+TextMetrics layOut(const QString &text, const QFont &font, const QTextOption &option, qreal width)
 {
     TextMetrics m;
     QTextLayout layout(layoutText(text), font);
@@ -41,6 +42,40 @@ TextMetrics measure(const QString &text, const QFont &font, const QTextOption &o
     }
     layout.endLayout();
     m.lines = qMax(1, m.lines);
+    return m;
+}
+
+struct MeasureKey {
+    QString text;
+    QString font;
+    int wrapMode;
+    qreal width;
+    bool operator==(const MeasureKey &o) const
+    {
+        return width == o.width && wrapMode == o.wrapMode && text == o.text && font == o.font;
+    }
+};
+
+size_t qHash(const MeasureKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.text, key.font, key.wrapMode, key.width);
+}
+
+// Layouts ask a label for its size many times over with the same few widths, and every page
+// built anew asks again for the same texts; laying text out is the dear part. The key holds
+// everything the result depends on, so nothing has to be told when a label changes.
+TextMetrics measure(const QString &text, const QFont &font, const QTextOption &option, qreal width)
+{
+    static QHash<MeasureKey, TextMetrics> cache;
+    const MeasureKey key{text, font.key(), int(option.wrapMode()), width};
+    const auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return it.value();
+    // Bounded: a label whose text keeps changing must not grow it without end.
+    if (cache.size() >= 512)
+        cache.clear();
+    const TextMetrics m = layOut(text, font, option, width);
+    cache.insert(key, m);
     return m;
 }
 } // namespace
@@ -158,7 +193,7 @@ QSizeF OvLabel::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
 
     QTextOption option;
     option.setWrapMode(m_wordWrap ? m_wrapMode : QTextOption::NoWrap);
-    const TextMetrics natural = measure(m_text, font, option, -1);
+    const auto natural = [&] { return measure(m_text, font, option, -1); };
 
     QSizeF hint;
     if (which == Qt::MaximumSize) {
@@ -171,15 +206,19 @@ QSizeF OvLabel::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
         const int lines = (which == Qt::MinimumSize && m_elide) ? 1 : wrapped.lines;
         hint = QSizeF(constraint.width(), lines * lineHeight + t + b);
     } else if (which == Qt::MinimumSize) {
-        qreal width = natural.width;
-        if (m_wordWrap)
+        qreal width;
+        int lines = 1;
+        if (m_wordWrap) {
             width = measure(m_text, font, option, 0).width; // the longest word
-        else if (m_elide)
-            width = qMin(natural.width, fm.horizontalAdvance(QChar(0x2026)) * 3);
-        const int lines = m_wordWrap ? 1 : natural.lines;
+        } else {
+            const TextMetrics unwrapped = natural();
+            width = m_elide ? qMin(unwrapped.width, fm.horizontalAdvance(QChar(0x2026)) * 3) : unwrapped.width;
+            lines = unwrapped.lines;
+        }
         hint = QSizeF(width + l + r, lines * lineHeight + t + b);
     } else {
-        hint = QSizeF(natural.width + l + r, natural.lines * lineHeight + t + b);
+        const TextMetrics unwrapped = natural();
+        hint = QSizeF(unwrapped.width + l + r, unwrapped.lines * lineHeight + t + b);
     }
     return styledSizeHint(which, hint);
 }
