@@ -33,7 +33,13 @@ OvApplicationWindow::OvApplicationWindow(QWidget *parent)
     setBackgroundBrush(background);
     scene->setBackgroundBrush(background);
 
-    auto *rotateAction = new QAction(tr("Rotate"), this);
+    // Keyboard focus moving to an item below the fold scrolls it into view.
+    connect(scene, &QGraphicsScene::focusItemChanged, this, [this](QGraphicsItem *now) {
+        if (now && now->isWidget() && now->boundingRect().height() < viewport()->height())
+            ensureVisible(now, 0, 16);
+    });
+
+    auto *rotateAction = new QAction(QStringLiteral("Rotate"), this);
     rotateAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     rotateAction->setShortcutContext(Qt::WindowShortcut);
     connect(rotateAction, &QAction::triggered, this, &OvApplicationWindow::rotate);

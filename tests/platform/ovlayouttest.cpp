@@ -5,6 +5,7 @@
 #include <ovapplicationwindow.h>
 #include <ovlabel.h>
 #include <ovlayout.h>
+#include <ovlayoutanimation.h>
 #include <ovlinearlayoutpolicy.h>
 #include <ovlayoutstretch.h>
 #include <ovstylablewidget.h>
@@ -59,6 +60,7 @@ private slots:
     void testPoliciesAndRotation();
     void testNestedLayouts();
     void testOwnership();
+    void testAnimation();
 };
 
 void OvLayoutTest::testLinearPolicy()
@@ -314,6 +316,40 @@ void OvLayoutTest::testOwnership()
     QVERIFY(!a);
     QVERIFY(!hidden);
     QVERIFY(!deep);
+}
+
+void OvLayoutTest::testAnimation()
+{
+    OvApplicationWindow window;
+    auto *page = new OvStylableWidget;
+    auto *layout = new OvLayout;
+    auto *animation = new OvLayoutAnimation;
+    animation->setDuration(40);
+    layout->setAnimation(animation);
+    QCOMPARE(layout->animation(), animation);
+    auto *policy = new OvLinearLayoutPolicy(layout, Qt::Vertical);
+    layout->setPolicy(policy);
+    QGraphicsWidget *a = box(QStringLiteral("a"));
+    QGraphicsWidget *b = box(QStringLiteral("b"));
+    policy->addItem(a);
+    policy->addItem(b);
+    policy->addStretch();
+    page->setLayout(layout);
+    window.setPage(page);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    settle();
+    QCOMPARE(b->geometry().top(), 40.0);
+    // A move glides to the new place and ends exactly there.
+    policy->insertItem(0, b);
+    settle();
+    QTRY_COMPARE(b->geometry(), QRectF(0, 0, 480, 40));
+    QTRY_COMPARE(a->geometry(), QRectF(0, 40, 480, 40));
+    // Switched off, items jump.
+    layout->setAnimation(nullptr);
+    policy->insertItem(0, a);
+    settle();
+    QCOMPARE(a->geometry().top(), 0.0);
 }
 
 QTEST_MAIN(OvLayoutTest)
