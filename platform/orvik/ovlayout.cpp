@@ -13,6 +13,21 @@
 #include <QGraphicsWidget>
 
 namespace OvLayoutPrivate {
+// Set on a widget that a layout hid because its applied policy lacks it, so that any layout
+// that places it later shows it again, while a widget hidden by its owner stays hidden.
+const char *const hiddenMark = "_ov_hidden_by_layout";
+
+bool isMarkedHidden(const QGraphicsItem *g)
+{
+    const QGraphicsObject *o = const_cast<QGraphicsItem *>(g)->toGraphicsObject();
+    return o && o->property(hiddenMark).toBool();
+}
+
+void markHidden(QGraphicsItem *g, bool hidden)
+{
+    if (QGraphicsObject *o = g->toGraphicsObject())
+        o->setProperty(hiddenMark, hidden ? QVariant(true) : QVariant());
+}
 
 QGraphicsWidget *widgetOf(const QGraphicsLayoutItem *item)
 {
@@ -32,12 +47,15 @@ bool isEmptyItem(const QGraphicsLayoutItem *item)
         return false;
     const QGraphicsItem *g = item->graphicsItem();
     // Only an explicit hide counts: a page that is not shown yet still lays its items out.
-    return g && !g->isVisibleTo(g->parentItem()) && !item->sizePolicy().retainSizeWhenHidden();
+    return g && !g->isVisibleTo(g->parentItem()) && !isMarkedHidden(g)
+        && !item->sizePolicy().retainSizeWhenHidden();
 }
 
 } // namespace OvLayoutPrivate
 
 using namespace OvLayoutPrivate;
+
+
 
 OvLayout::OvLayout(QGraphicsLayoutItem *parent)
     : QGraphicsLayout(parent)
@@ -238,8 +256,15 @@ void OvLayout::itemReleased(QGraphicsLayoutItem *item)
         if (policy->m_items.contains(item))
             return;
     }
-    if (d->items.contains(item))
-        detachItem(item);
+    if (!d->items.contains(item))
+        return;
+    // Out of the layout, out of its control: what it hid comes back.
+    QGraphicsItem *g = item->isLayout() ? nullptr : item->graphicsItem();
+    detachItem(item);
+    if (g && isMarkedHidden(g)) {
+        markHidden(g, false);
+        g->show();
+    }
 }
 
 void OvLayout::hideItem(QGraphicsLayoutItem *item)
@@ -252,14 +277,15 @@ void OvLayout::hideItem(QGraphicsLayoutItem *item)
         } else {
             auto *layout = static_cast<QGraphicsLayout *>(item);
             for (int i = 0; i < layout->count(); ++i) {
-                if (QGraphicsItem *g = layout->itemAt(i)->graphicsItem())
+                QGraphicsItem *g = layout->itemAt(i)->graphicsItem();
+                if (g && g->isVisibleTo(g->parentItem())) {
+                    markHidden(g, true);
                     g->hide();
+                }
             }
         }
         return;
     }
-    if (d->hiddenByLayout.contains(item))
-        return;
     QGraphicsItem *g = item->graphicsItem();
     if (!g) {
         d->hiddenByLayout.insert(item);
@@ -267,9 +293,11 @@ void OvLayout::hideItem(QGraphicsLayoutItem *item)
     }
     // A widget that someone else hid stays theirs to show.
     if (g->isVisibleTo(g->parentItem())) {
-        d->hiddenByLayout.insert(item);
+        markHidden(g, true);
         g->hide();
     }
+    if (isMarkedHidden(g))
+        d->hiddenByLayout.insert(item);
 }
 
 void OvLayout::hideAll()
@@ -285,17 +313,24 @@ void OvLayout::applyVisibility(OvAbstractLayoutPolicy *active)
         const bool held = active && active->m_items.contains(item);
         if (!held) {
             hideItem(item);
-        } else if (d->hiddenByLayout.remove(item)) {
-            if (item->isLayout()) {
-                if (!dynamic_cast<OvLayout *>(item)) {
-                    auto *layout = static_cast<QGraphicsLayout *>(item);
-                    for (int i = 0; i < layout->count(); ++i) {
-                        if (QGraphicsItem *g = layout->itemAt(i)->graphicsItem())
-                            g->show();
+        } else if (item->isLayout()) {
+            if (d->hiddenByLayout.remove(item) && !dynamic_cast<OvLayout *>(item)) {
+                auto *layout = static_cast<QGraphicsLayout *>(item);
+                for (int i = 0; i < layout->count(); ++i) {
+                    QGraphicsItem *g = layout->itemAt(i)->graphicsItem();
+                    if (g && isMarkedHidden(g)) {
+                        markHidden(g, false);
+                        g->show();
                     }
                 }
-                // A nested OvLayout shows its own items when it is placed.
-            } else if (QGraphicsItem *g = item->graphicsItem()) {
+            }
+            // A nested OvLayout shows its own items when it is placed.
+        } else {
+            d->hiddenByLayout.remove(item);
+            // Also what another layout hid before the item came here.
+            QGraphicsItem *g = item->graphicsItem();
+            if (g && isMarkedHidden(g)) {
+                markHidden(g, false);
                 g->show();
             }
         }

@@ -199,6 +199,29 @@ void OvLayoutTest::testPoliciesAndRotation()
     settle();
     QVERIFY(!c->isVisible());
     QVERIFY(b->isVisible());
+
+    // What the layout hid comes back when it leaves the layout or moves to one that shows it.
+    layout->setPortraitPolicy(portrait);
+    settle();
+    QVERIFY(a->isVisible() && !c->isVisible());
+    c->show();
+    settle();
+    QVERIFY(!c->isVisible()); // landscape only, the layout hid it again
+    landscape->removeItem(c);
+    QVERIFY(c->isVisible());
+    QCOMPARE(layout->count(), 2);
+    auto *other = new OvLayout;
+    auto *otherPolicy = new OvLinearLayoutPolicy(other, Qt::Vertical);
+    other->setPolicy(otherPolicy);
+    auto *second = new OvStylableWidget(page);
+    second->setLayout(other);
+    window.setOrientation(Ov::Landscape);
+    settle();
+    QVERIFY(!a->isVisible());
+    otherPolicy->addItem(a);
+    settle();
+    QCOMPARE(layout->count(), 1); // taken over by the other layout
+    QVERIFY(a->isVisible());
 }
 
 void OvLayoutTest::testNestedLayouts()
