@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The device picker killed in the middle of a pairing: while the request is pending, and
+// while its dialog is open. The host is released at once, nothing is written, and a
+// picker started afterwards pairs as usual.
+#include "locatordprocess.h"
+#include "messagecapture.h"
+#include "pagedriver.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QtTest>
+
+#include <signal.h>
+#include <thread>
+
+namespace {
+const QString pickerName = QStringLiteral("com.telva.devpick");
+
+QVariant daemonValue(const QString &key)
+{
+    QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("com.telva.locatord.settings"),
+                                                    QStringLiteral("/com/telva/locatord/settings"),
+                                                    QStringLiteral("com.telva.location.settings"),
+                                                    QStringLiteral("getSetting"));
+    m << key;
+    const QDBusMessage r = QDBusConnection::sessionBus().call(m);
+    return r.arguments().value(0).value<QDBusVariant>().variant();
+}
+
+bool pickerRegistered()
+{
+    return QDBusConnection::systemBus().interface()->isServiceRegistered(pickerName).value();
+}
+
+bool startPicker(QProcess *picker, const QStringList &args)
+{
+    picker->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    picker->start(LocatordProcess::binary(QStringLiteral("devpick")), args);
+    if (!picker->waitForStarted(10000))
+        return false;
+    for (int i = 0; i < 1000 && !pickerRegistered() && picker->state() == QProcess::Running; ++i)
+        QTest::qWait(10);
+    return pickerRegistered();
+}
+
+void killPicker(QProcess *picker)
+{
+    picker->kill();
+    picker->waitForFinished(10000);
+    for (int i = 0; i < 1000 && pickerRegistered(); ++i)
+        QTest::qWait(10);
+}
+} // namespace
+
+class PickerFaultsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void testKilledWhileRequestPending();
+    void testKilledWhileDialogOpen();
+
+private:
+    void pairAfterwards(PageDriver &shown);
+    LocatordProcess m_daemon;
+};
+
+void PickerFaultsTest::initTestCase()
+{
+    QVERIFY(m_daemon.start());
+}
+
+// A picker started again after the fault answers, and the page takes the receiver.
+void PickerFaultsTest::pairAfterwards(PageDriver &shown)
+{
+    QProcess picker;
+    QVERIFY(startPicker(&picker, {"--answer", "00:11:22:33:44:55", "Holux M-1000C"}));
+    QVERIFY(shown.choose(shown.list()->count() - 1));
+    QTRY_COMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalName")), QVariant(QStringLiteral("Holux M-1000C")));
+    QCOMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalAddress")), QVariant(QStringLiteral("00:11:22:33:44:55")));
+    QTRY_COMPARE(shown.list()->itemText(shown.list()->currentIndex()), QStringLiteral("Holux M-1000C"));
+    killPicker(&picker);
+}
+
+void PickerFaultsTest::testKilledWhileRequestPending()
+{
+    QProcess picker;
+    QVERIFY(startPicker(&picker, {"--no-reply", "--device", "66:66:66:66:66:66", "Never Chosen"}));
+    PageDriver shown;
+    QVERIFY(shown.open());
+    const int pairing = shown.list()->count() - 1;
+
+    // The host is blocked in the request; the picker dies a second later.
+    const pid_t pid = pid_t(picker.processId());
+    std::thread killer([pid] {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        ::kill(pid, SIGKILL);
+    });
+    QElapsedTimer blocked;
+    blocked.start();
+    QVERIFY(shown.choose(pairing));
+    const qint64 waited = blocked.elapsed();
+    killer.join();
+    picker.waitForFinished(10000);
+    // Released when the picker's connection went away, long before the 25 s timeout.
+    QVERIFY2(waited < 15000, qPrintable(QString::number(waited)));
+    QTest::qWait(200);
+    QCOMPARE(shown.list()->currentIndex(), pairing);
+    QCOMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalAddress")), QVariant(QString()));
+    pairAfterwards(shown);
+}
+
+void PickerFaultsTest::testKilledWhileDialogOpen()
+{
+    QProcess picker;
+    QVERIFY(startPicker(&picker, {"--device", "77:77:77:77:77:77", "Never Chosen"}));
+    PageDriver shown;
+    QVERIFY(shown.open());
+    const QStringList before = [&] {
+        QStringList e;
+        for (int i = 0; i < shown.list()->count(); ++i)
+            e << shown.list()->itemText(i);
+        return e;
+    }();
+    const QString addressBefore = daemonValue(QStringLiteral("SatellitePositioningExternalAddress")).toString();
+    MessageCapture capture;
+    QVERIFY(shown.choose(shown.list()->count() - 1));
+    // The request was answered; the dialog waits for a user who never comes.
+    QVERIFY(capture.contains(QtDebugMsg, "SatellitePositioningContainer::onPairNewDeviceButtonClic ked \n"));
+    killPicker(&picker);
+    QTest::qWait(200);
+    for (const QString &line : capture.texts(QtDebugMsg))
+        QVERIFY2(!line.startsWith(QLatin1String("SatellitePositioningContainer::onPairNewDeviceDone")), qPrintable(line));
+    QStringList after;
+    for (int i = 0; i < shown.list()->count(); ++i)
+        after << shown.list()->itemText(i);
+    QCOMPARE(after, before);
+    QCOMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalAddress")).toString(), addressBefore);
+    pairAfterwards(shown);
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("LANGUAGE", "en");
+    QApplication app(argc, argv);
+    PickerFaultsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "pickerfaultstest.moc"
