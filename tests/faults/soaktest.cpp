@@ -18,7 +18,8 @@
 #endif
 #endif
 #ifdef LS_ASAN
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime (declared here: not every compiler ships its header).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
