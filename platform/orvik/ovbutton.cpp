@@ -168,7 +168,7 @@ void OvButton::paintSwitch(QPainter *painter)
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    if (hasFocus()) {
+    if (showsFocus()) {
         painter->setPen(Qt::NoPen);
         painter->setBrush(s.color(QStringLiteral("focusColor"), QColor(61, 139, 253, 85)));
         const QRectF ring = trackRect.adjusted(-4, -4, 4, 4);
@@ -194,7 +194,7 @@ void OvButton::paintPushButton(QPainter *painter)
         bg = s.color(QStringLiteral("checkedColor"), bg.lighter(140));
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    if (hasFocus()) {
+    if (showsFocus()) {
         painter->setPen(QPen(s.color(QStringLiteral("focusColor"), QColor(61, 139, 253, 85)), 3));
         painter->setBrush(Qt::NoBrush);
         painter->drawRoundedRect(r.adjusted(1.5, 1.5, -1.5, -1.5), radius, radius);
@@ -241,6 +241,7 @@ void OvButton::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
 void OvButton::keyPressEvent(QKeyEvent *event)
 {
     if ((event->key() == Qt::Key_Space || event->key() == Qt::Key_Select) && !event->isAutoRepeat()) {
+        noteKeyboardUse();
         setDown(true);
         emit pressed();
         event->accept();

@@ -247,7 +247,7 @@ void OvComboBox::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
 
-    if (m_down || hasFocus()) {
+    if (m_down || showsFocus()) {
         const QRectF r = backgroundRect();
         const qreal radius = s.number(QStringLiteral("cornerRadius"));
         painter->setPen(Qt::NoPen);
@@ -340,6 +340,7 @@ void OvComboBox::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Enter:
     case Qt::Key_Select:
         event->accept();
+        noteKeyboardUse();
         showPopup();
         return;
     default:

@@ -4,6 +4,7 @@
 #include "ovstyle.h"
 
 #include <QWidget>
+#include <QFocusEvent>
 #include <QPainter>
 
 OvWidgetController::OvWidgetController(QGraphicsItem *parent)
@@ -179,4 +180,33 @@ QSizeF OvWidgetController::styledSizeHint(Qt::SizeHint which, const QSizeF &hint
         break;
     }
     return result;
+}
+
+bool OvWidgetController::showsFocus() const
+{
+    return m_keyboardFocus && hasFocus();
+}
+
+void OvWidgetController::noteKeyboardUse()
+{
+    if (!m_keyboardFocus) {
+        m_keyboardFocus = true;
+        update();
+    }
+}
+
+void OvWidgetController::focusInEvent(QFocusEvent *event)
+{
+    const Qt::FocusReason reason = event->reason();
+    m_keyboardFocus = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+        || reason == Qt::ShortcutFocusReason;
+    QGraphicsWidget::focusInEvent(event);
+    update();
+}
+
+void OvWidgetController::focusOutEvent(QFocusEvent *event)
+{
+    m_keyboardFocus = false;
+    QGraphicsWidget::focusOutEvent(event);
+    update();
 }

@@ -55,12 +55,19 @@ protected:
     // end of its constructor, when styleType() gives its own type.
     void resetStyle();
 
+    // Whether to draw a focus indicator: only when the keyboard is in use, never after a tap.
+    bool showsFocus() const;
+    void noteKeyboardUse();
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
 private:
     void updateDisabledLook();
 
     QString m_styleName;
     QString m_viewType;
     mutable const OvStyle *m_style = nullptr;
+    bool m_keyboardFocus = false;
 };
 
 #endif

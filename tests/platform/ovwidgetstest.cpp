@@ -97,6 +97,11 @@ void OvWidgetsTest::testSwitch()
     const QRectF area = button->mapRectToScene(button->contentsRect());
     const QPoint probe(int(area.right() - track.width() + track.height() * 0.35), int(area.center().y()));
     QCOMPARE(screen.window.grabPage().pixelColor(probe), colorOf(style, "trackOnColor"));
+    // A tap gives focus but draws no focus ring; the keyboard does.
+    QVERIFY(button->hasFocus());
+    const QPoint ring(int(area.right() - track.width() - 2), int(area.center().y()));
+    const QColor background = screen.window.backgroundBrush().color();
+    QCOMPARE(screen.window.grabPage().pixelColor(ring), background);
 
     // Pressing and sliding off before letting go is no click.
     QTest::mousePress(screen.window.viewport(), Qt::LeftButton, {}, screen.centerOf(button));
@@ -114,6 +119,7 @@ void OvWidgetsTest::testSwitch()
     QCOMPARE(toggled.count(), 1);
     QCOMPARE(toggled.takeFirst().at(0).toBool(), false);
     QCOMPARE(screen.window.grabPage().pixelColor(probe), colorOf(style, "knobOffColor"));
+    QVERIFY(screen.window.grabPage().pixelColor(ring) != background);
 
     // From code: toggled() on a change only, clicked() never.
     clicked.clear();
