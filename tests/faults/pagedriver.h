@@ -13,7 +13,20 @@
 #include <QGraphicsItem>
 #include <QTest>
 
+#include <malloc.h>
 #include <memory>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define LS_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LS_ASAN 1
+#endif
+#endif
+#ifdef LS_ASAN
+// From the sanitizer runtime (declared here: not every compiler ships its header).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 // The location settings page in a window of its own, driven with the mouse as a user would.
 struct PageDriver
@@ -106,6 +119,17 @@ inline qint64 residentKb()
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     }
     return -1;
+}
+
+
+// Bytes the program holds on the heap right now.
+inline qint64 heapInUse()
+{
+#ifdef LS_ASAN
+    return qint64(__sanitizer_get_current_allocated_bytes());
+#else
+    return qint64(mallinfo2().uordblks);
+#endif
 }
 
 #endif

@@ -8,30 +8,9 @@
 
 #include <QtTest>
 
-#include <malloc.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define LS_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LS_ASAN 1
-#endif
-#endif
-#ifdef LS_ASAN
-// From the sanitizer runtime (declared here: not every compiler ships its header).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
 
 namespace {
-// Bytes the program holds on the heap right now.
-qint64 heapInUse()
-{
-#ifdef LS_ASAN
-    return qint64(__sanitizer_get_current_allocated_bytes());
-#else
-    return qint64(mallinfo2().uordblks);
-#endif
-}
 
 const int cycles = 1000;
 const int warmUp = 50;
