@@ -219,6 +219,7 @@ void HostilePeersTest::testSignalFlood()
     // Generous: the captured lines themselves are gone, a leak of a few hundred bytes per
     // signal would show as several megabytes.
     const qint64 heapGrowth = heapInUse() - heapBefore;
+    capture.setQuiet(false);
     qInfo("after the flood: resident %lld kB -> %lld kB, heap in use %+lld bytes", before, after, heapGrowth);
     QVERIFY2(heapGrowth < 4 * 1024 * 1024, qPrintable(QString::number(heapGrowth)));
 #ifndef LS_ASAN

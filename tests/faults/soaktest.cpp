@@ -12,7 +12,7 @@
 
 namespace {
 
-const int cycles = 1000;
+const int cycles = qEnvironmentVariableIntValue("LS_SOAK_CYCLES") > 0 ? qEnvironmentVariableIntValue("LS_SOAK_CYCLES") : 1000;
 const int warmUp = 50;
 // Far above noise (caches that settle, the message log of Qt's categories), far below what
 // a leak of one small object per cycle would add up to over 1000 cycles.
@@ -61,6 +61,7 @@ void SoakTest::testOpenClose()
         }
     }
     const qint64 growth = heapInUse() - base;
+    capture.setQuiet(false);
     qInfo("heap in use after %d page cycles: %+lld bytes, resident %lld -> %lld kB", cycles - warmUp,
           growth, rssBase, residentKb());
     QVERIFY2(growth < allowedGrowth, qPrintable(QString::number(growth)));
@@ -95,6 +96,7 @@ void SoakTest::testToggles()
     QCOMPARE(writes, cycles);
     QCOMPARE(m_daemon.value(QStringLiteral("NetworkConnectivity")), QVariant(button->isChecked()));
     const qint64 growth = heapInUse() - base;
+    capture.setQuiet(false);
     qInfo("heap in use after %d toggles: %+lld bytes", cycles - warmUp, growth);
     QVERIFY2(growth < allowedGrowth, qPrintable(QString::number(growth)));
 }
