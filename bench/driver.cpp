@@ -368,7 +368,7 @@ int runDriver(int argc, char **argv)
         say(QStringLiteral("7: memory over repeated page opens"));
         results.insert(QStringLiteral("memory"), need(driver.mode(QStringLiteral("memory"),
             {QStringLiteral("--n"), QString::number(driver.count(1000, 100)),
-             QStringLiteral("--warmup"), QString::number(driver.count(300, 10))}), QStringLiteral("memory")));
+             QStringLiteral("--warmup"), QString::number(driver.count(2000, 10))}), QStringLiteral("memory")));
 
         say(QStringLiteral("6: plug-in load"));
         Samples loadTotal, loadOnly, instanceOnly;
