@@ -131,22 +131,22 @@ QVariant OvStyle::value(const QString &key) const
 
 QFont OvStyle::font(const QString &key) const
 {
-    QVariantMap spec = m_values.value(QStringLiteral("font")).toMap();
+    QVariantMap fontValues = m_values.value(QStringLiteral("font")).toMap();
     if (key != QLatin1String("font"))
-        merge(spec, m_values.value(key).toMap());
+        merge(fontValues, m_values.value(key).toMap());
     QFont f;
-    const QStringList families = spec.value(QStringLiteral("families")).toStringList();
+    const QStringList families = fontValues.value(QStringLiteral("families")).toStringList();
     if (!families.isEmpty())
         f.setFamilies(families);
-    if (spec.contains(QStringLiteral("pixelSize")))
-        f.setPixelSize(qMax(1, spec.value(QStringLiteral("pixelSize")).toInt()));
-    if (spec.contains(QStringLiteral("weight")))
-        f.setWeight(QFont::Weight(qBound(1, spec.value(QStringLiteral("weight")).toInt(), 1000)));
-    if (spec.contains(QStringLiteral("italic")))
-        f.setItalic(spec.value(QStringLiteral("italic")).toBool());
-    if (spec.contains(QStringLiteral("letterSpacing")))
-        f.setLetterSpacing(QFont::AbsoluteSpacing, spec.value(QStringLiteral("letterSpacing")).toReal());
-    if (spec.value(QStringLiteral("capitalization")).toString() == QLatin1String("allUppercase"))
+    if (fontValues.contains(QStringLiteral("pixelSize")))
+        f.setPixelSize(qMax(1, fontValues.value(QStringLiteral("pixelSize")).toInt()));
+    if (fontValues.contains(QStringLiteral("weight")))
+        f.setWeight(QFont::Weight(qBound(1, fontValues.value(QStringLiteral("weight")).toInt(), 1000)));
+    if (fontValues.contains(QStringLiteral("italic")))
+        f.setItalic(fontValues.value(QStringLiteral("italic")).toBool());
+    if (fontValues.contains(QStringLiteral("letterSpacing")))
+        f.setLetterSpacing(QFont::AbsoluteSpacing, fontValues.value(QStringLiteral("letterSpacing")).toReal());
+    if (fontValues.value(QStringLiteral("capitalization")).toString() == QLatin1String("allUppercase"))
         f.setCapitalization(QFont::AllUppercase);
     f.setHintingPreference(QFont::PreferNoHinting);
     return f;
