@@ -75,9 +75,12 @@ private slots:
         QVERIFY(client.setValue(QStringLiteral("CellularPositioning"), QVariant(true)));
         QCOMPARE(fake.calls(), (QStringList{"getSetting  positioning ", "setSetting CellularPositioning true"}));
 
-        fake.emitValueChanged(odd);
-        QTRY_COMPARE(spy.size(), 2); // the stand-in's own signal for the write above, then this one
+        // The stand-in signals its stored write from its own thread; wait for that signal
+        // first, so that the two cannot pass each other on the way out.
+        QTRY_COMPARE(spy.size(), 1);
         QCOMPARE(spy.at(0).at(0), QVariant(QStringLiteral("CellularPositioning")));
+        fake.emitValueChanged(odd);
+        QTRY_COMPARE(spy.size(), 2);
         QCOMPARE(spy.at(1).at(0), QVariant(odd));
     }
 
