@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "busmonitor.h"
 #include "fakelocatord.h"
+#include "itemsearch.h"
 #include "messagecapture.h"
 #include "objectcounter.h"
 
@@ -50,23 +51,6 @@ QString nameOf(QGraphicsLayoutItem *item)
     if (auto *s = dynamic_cast<OvLayoutStretch *>(item))
         return QStringLiteral("stretch %1").arg(s->stretch());
     return QStringLiteral("?");
-}
-
-// Graphics items are not QObject children of their parent item: search the item tree.
-template <class T>
-T *findItem(QGraphicsItem *root, const QString &objectName = QString())
-{
-    const QList<QGraphicsItem *> children = root->childItems();
-    for (QGraphicsItem *child : children) {
-        if (child->isWidget()) {
-            auto *found = qobject_cast<T *>(static_cast<QGraphicsWidget *>(child));
-            if (found && (objectName.isEmpty() || found->objectName() == objectName))
-                return found;
-        }
-        if (T *deeper = findItem<T>(child, objectName))
-            return deeper;
-    }
-    return nullptr;
 }
 
 QRectF rectOf(QGraphicsLayoutItem *item)

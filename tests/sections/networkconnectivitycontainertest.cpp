@@ -3,6 +3,7 @@
 
 #include "busmonitor.h"
 #include "fakelocatord.h"
+#include "itemsearch.h"
 #include "locationsettingslistitem.h"
 #include "messagecapture.h"
 
@@ -24,30 +25,6 @@ const QString notRecognized = QStringLiteral(
     "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized");
 const QString valueNotSet = QStringLiteral(
     "NetworkConnectivityContainer::onLocationSettingsTextEdittextChanged ls_network_connectivity_switch_button value not set");
-
-template<typename T>
-T *findItem(QGraphicsItem *root, const QString &name)
-{
-    for (QGraphicsItem *child : root->childItems()) {
-        T *w = qobject_cast<T *>(child->toGraphicsObject());
-        if (w && w->objectName() == name)
-            return w;
-        if (T *found = findItem<T>(child, name))
-            return found;
-    }
-    return nullptr;
-}
-
-// The sending object as Qt's debug stream prints it.
-QString objectText(const QObject *o)
-{
-    if (!o)
-        return QStringLiteral("QObject(0x0)");
-    return QStringLiteral("%1(0x%2, name = \"%3\")")
-        .arg(QLatin1String(o->metaObject()->className()))
-        .arg(quintptr(o), 0, 16)
-        .arg(o->objectName());
-}
 
 QString toggleTrace(bool checked, const QObject *sender)
 {

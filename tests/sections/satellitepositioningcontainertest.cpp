@@ -3,6 +3,7 @@
 
 #include "busmonitor.h"
 #include "fakelocatord.h"
+#include "itemsearch.h"
 #include "locatordprocess.h"
 #include "messagecapture.h"
 
@@ -44,17 +45,6 @@ const char sectionPrefix[] = "SatellitePositioningContainer::";
 QString trId(const char *id)
 {
     return qtTrId(id);
-}
-
-// The object as Qt's debug stream prints a QObject pointer.
-QString objectText(const QObject *o)
-{
-    if (!o)
-        return QStringLiteral("QObject(0x0)");
-    return QStringLiteral("%1(0x%2, name = \"%3\")")
-        .arg(QLatin1String(o->metaObject()->className()))
-        .arg(quintptr(o), 0, 16)
-        .arg(o->objectName());
 }
 
 QString line(const QString &text)
