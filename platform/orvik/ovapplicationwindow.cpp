@@ -2,6 +2,7 @@
 #include "ovapplicationwindow.h"
 
 #include "ovlayout.h"
+#include "ovlocale.h"
 #include "ovstyle.h"
 
 #include <QAction>
@@ -73,6 +74,8 @@ void OvApplicationWindow::setPage(QGraphicsWidget *page)
     }
     page->setPos(0, 0);
     page->installEventFilter(this);
+    setLayoutDirection(OvLocale::defaultLayoutDirection());
+    page->setLayoutDirection(layoutDirection());
     relayoutScene();
     fitPage();
     verticalScrollBar()->setValue(0);
@@ -140,6 +143,13 @@ void OvApplicationWindow::resizeEvent(QResizeEvent *event)
 {
     QGraphicsView::resizeEvent(event);
     fitPage();
+}
+
+void OvApplicationWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LayoutDirectionChange && m_page)
+        m_page->setLayoutDirection(layoutDirection());
+    QGraphicsView::changeEvent(event);
 }
 
 bool OvApplicationWindow::eventFilter(QObject *watched, QEvent *event)

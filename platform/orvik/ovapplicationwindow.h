@@ -14,7 +14,9 @@ class QGraphicsWidget;
  * A phone-sized window (480x854 in portrait, 854x480 in landscape) showing one page
  * through a QGraphicsView. The page fills the window's width and scrolls vertically when it
  * is taller. Rotating the window switches every OvLayout in its scene to the policies of
- * the new orientation. Ctrl+R rotates.
+ * the new orientation. Ctrl+R rotates. The window lays its page out in the default locale's
+ * direction (OvLocale), taken when a page is shown; setLayoutDirection() overrides it until
+ * the next page.
  */
 class ORVIK_EXPORT OvApplicationWindow : public QGraphicsView
 {
@@ -52,6 +54,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

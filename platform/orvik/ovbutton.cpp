@@ -157,14 +157,16 @@ void OvButton::paintSwitch(QPainter *painter)
         x = area.right() - track.width();
     else if (align == QLatin1String("center"))
         x = area.left() + (area.width() - track.width()) / 2;
-    const QRectF trackRect(x, area.top() + (area.height() - track.height()) / 2, track.width(), track.height());
+    const QRectF ltrTrack(x, area.top() + (area.height() - track.height()) / 2, track.width(), track.height());
     const bool on = isChecked();
     const qreal inset = s.number(QStringLiteral("knobInset"), 3);
-    const qreal knob = trackRect.height() - 2 * inset;
+    const qreal knob = ltrTrack.height() - 2 * inset;
     // The knob widens a little while pressed, as touch switches do.
     const qreal knobWidth = knob + (m_down ? knob * 0.25 : 0);
-    const QRectF knobRect(on ? trackRect.right() - inset - knobWidth : trackRect.left() + inset,
-                          trackRect.top() + inset, knobWidth, knob);
+    // Worked out left to right; "on" is the end of the line, the left in right to left.
+    const QRectF trackRect = visualRect(ltrTrack, area);
+    const QRectF knobRect = visualRect(QRectF(on ? ltrTrack.right() - inset - knobWidth : ltrTrack.left() + inset,
+                                              ltrTrack.top() + inset, knobWidth, knob), area);
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);

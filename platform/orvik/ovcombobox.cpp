@@ -256,9 +256,11 @@ void OvComboBox::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
         painter->drawRoundedRect(r, radius, radius);
     }
 
+    // Parts are worked out left to right and placed for the direction of the text.
+    const QRectF full = area;
     if (m_iconVisible) {
         const qreal size = s.number(QStringLiteral("iconSize"), 32);
-        const QRectF icon(area.left(), area.center().y() - size / 2, size, size);
+        const QRectF icon = visualRect(QRectF(area.left(), area.center().y() - size / 2, size, size), full);
         const QColor c = s.color(QStringLiteral("iconColor"), Qt::white);
         painter->setPen(QPen(c, 2.5));
         painter->setBrush(Qt::NoBrush);
@@ -266,12 +268,12 @@ void OvComboBox::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
         painter->setPen(Qt::NoPen);
         painter->setBrush(c);
         painter->drawEllipse(icon.center(), size / 7, size / 7);
-        area.setLeft(icon.right() + 16);
+        area.setLeft(area.left() + size + 16);
     }
 
-    // A chevron at the right end says that this opens a list.
+    // A chevron at the end of the line says that this opens a list.
     const qreal ind = s.number(QStringLiteral("indicatorSize"), 12);
-    const QPointF c(area.right() - ind / 2, area.center().y());
+    const QPointF c = visualRect(QRectF(area.right() - ind, area.center().y(), ind, 0), full).center();
     QPainterPath chevron;
     chevron.moveTo(c.x() - ind / 2, c.y() - ind / 4);
     chevron.lineTo(c.x(), c.y() + ind / 4);
@@ -288,16 +290,18 @@ void OvComboBox::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
     const qreal spacing = s.number(QStringLiteral("titleValueSpacing"));
     const QString value = currentText();
     const qreal block = titleFm.lineSpacing() + (value.isEmpty() ? 0 : spacing + valueFm.lineSpacing());
+    const int align = visualAlignment(Qt::AlignLeft) | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextSingleLine;
     qreal y = area.top() + (area.height() - block) / 2;
+    painter->setLayoutDirection(layoutDirection());
     painter->setFont(titleFont);
     painter->setPen(s.color(QStringLiteral("textColor"), Qt::white));
-    painter->drawText(QPointF(area.left(), y + titleFm.ascent()),
+    painter->drawText(visualRect(QRectF(area.left(), y, area.width(), titleFm.lineSpacing()), full), align,
                       titleFm.elidedText(m_title, Qt::ElideRight, area.width()));
     if (!value.isEmpty()) {
         y += titleFm.lineSpacing() + spacing;
         painter->setFont(valueFont);
         painter->setPen(s.color(QStringLiteral("valueColor"), QColor(61, 139, 253)));
-        painter->drawText(QPointF(area.left(), y + valueFm.ascent()),
+        painter->drawText(visualRect(QRectF(area.left(), y, area.width(), valueFm.lineSpacing()), full), align,
                           valueFm.elidedText(value, Qt::ElideRight, area.width()));
     }
     painter->restore();

@@ -24,6 +24,9 @@ OvComboBoxPopup::OvComboBoxPopup(OvComboBox *comboBox)
     setAcceptedMouseButtons(Qt::LeftButton);
     setZValue(1e6);
     m_highlighted = comboBox ? comboBox->currentIndex() : -1;
+    // Over the scene, not inside the page: it takes the direction from the box that opens it.
+    if (comboBox)
+        setLayoutDirection(comboBox->layoutDirection());
     resetStyle();
 
     QGraphicsScene *scene = comboBox ? comboBox->scene() : nullptr;
@@ -182,14 +185,17 @@ void OvComboBoxPopup::paint(QPainter *painter, const QStyleOptionGraphicsItem *o
     painter->setBrush(s.color(QStringLiteral("backgroundColor"), QColor(32, 32, 39)));
     painter->drawRoundedRect(card, radius, radius);
 
+    // Parts are worked out left to right and placed for the direction of the text.
+    const int align = visualAlignment(Qt::AlignLeft) | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextSingleLine;
+    painter->setLayoutDirection(layoutDirection());
     const QMarginsF headPad = s.margins(QStringLiteral("headingPaddings"));
     const QFont headFont = s.font(QStringLiteral("headingFont"));
     const QFontMetricsF headFm(headFont);
     painter->setFont(headFont);
     painter->setPen(s.color(QStringLiteral("headingColor"), Qt::white));
     const qreal headWidth = card.width() - headPad.left() - headPad.right();
-    painter->drawText(QPointF(card.left() + headPad.left(), card.top() + headPad.top() + headFm.ascent()),
-                      headFm.elidedText(heading(), Qt::ElideRight, headWidth));
+    const QRectF headRect(card.left() + headPad.left(), card.top() + headPad.top(), headWidth, headFm.lineSpacing());
+    painter->drawText(visualRect(headRect, card), align, headFm.elidedText(heading(), Qt::ElideRight, headWidth));
     const qreal dividerY = card.top() + headingHeight();
     painter->fillRect(QRectF(card.left(), dividerY, card.width(), 1), s.color(QStringLiteral("dividerColor"), Qt::darkGray));
 
@@ -215,7 +221,7 @@ void OvComboBoxPopup::paint(QPainter *painter, const QStyleOptionGraphicsItem *o
             }
             const bool isCurrent = i == m_comboBox->currentIndex();
             const QRectF inner = row.marginsRemoved(rowPad);
-            const QRectF radioRect(inner.right() - radio, inner.center().y() - radio / 2, radio, radio);
+            const QRectF radioRect = visualRect(QRectF(inner.right() - radio, inner.center().y() - radio / 2, radio, radio), row);
             painter->setBrush(Qt::NoBrush);
             painter->setPen(QPen(isCurrent ? current : sub, 2));
             painter->drawEllipse(radioRect.adjusted(1, 1, -1, -1));
@@ -226,7 +232,8 @@ void OvComboBoxPopup::paint(QPainter *painter, const QStyleOptionGraphicsItem *o
             }
             painter->setPen(isCurrent ? current : text);
             const qreal textWidth = inner.width() - radio - 16;
-            painter->drawText(QPointF(inner.left(), inner.center().y() - rowFm.height() / 2 + rowFm.ascent()),
+            const QRectF textRect(inner.left(), inner.center().y() - rowFm.height() / 2, textWidth, rowFm.height());
+            painter->drawText(visualRect(textRect, row), align,
                               rowFm.elidedText(m_comboBox->itemText(i), Qt::ElideRight, textWidth));
         }
     }

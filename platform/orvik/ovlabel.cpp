@@ -239,9 +239,12 @@ void OvLabel::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
     const QFont font = style().font();
     const QFontMetricsF fm(font);
     const qreal lineHeight = fm.lineSpacing();
+    // Lines start at the side where the page's text starts: the right in right to left.
+    const Qt::Alignment horizontal = visualAlignment(m_alignment) & Qt::AlignHorizontal_Mask;
     QTextOption textOption;
     textOption.setWrapMode(m_wordWrap ? m_wrapMode : QTextOption::NoWrap);
-    textOption.setAlignment(m_alignment & Qt::AlignHorizontal_Mask);
+    textOption.setAlignment(horizontal | Qt::AlignAbsolute);
+    textOption.setTextDirection(layoutDirection());
 
     QTextLayout layout(layoutText(m_text), font);
     layout.setTextOption(textOption);
@@ -276,6 +279,7 @@ void OvLabel::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
     painter->save();
     painter->setPen(style().color(QStringLiteral("textColor"), Qt::white));
     painter->setFont(font);
+    painter->setLayoutDirection(layoutDirection());
     for (int i = 0; i < shown; ++i) {
         if (elideLast && i == shown - 1) {
             const QTextLine &line = lines.at(i);
@@ -284,9 +288,9 @@ void OvLabel::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
             const QString elided = fm.elidedText(rest, Qt::ElideRight, area.width());
             const qreal w = fm.horizontalAdvance(elided);
             qreal x = area.left();
-            if (m_alignment & Qt::AlignRight)
+            if (horizontal & Qt::AlignRight)
                 x = area.right() - w;
-            else if (m_alignment & Qt::AlignHCenter)
+            else if (horizontal & Qt::AlignHCenter)
                 x = area.left() + (area.width() - w) / 2;
             painter->drawText(QPointF(x, y + i * lineHeight + fm.ascent()), elided);
         } else {

@@ -356,7 +356,13 @@ void OvLayout::setGeometry(const QRectF &rect)
         if (active) {
             qreal l, t, r, b;
             getContentsMargins(&l, &t, &r, &b);
+            const QGraphicsWidget *widget = widgetOf(this);
+            d->mirrored = widget && widget->layoutDirection() == Qt::RightToLeft;
+            d->mirrorAxis = geometry().left() + geometry().right();
+            if (d->mirrored)
+                std::swap(l, r);
             active->relayout(geometry().adjusted(l, t, -r, -b));
+            d->mirrored = false;
             d->laidOut = true;
         }
     } while (d->geometryPending && ++rounds < 3);
@@ -397,8 +403,11 @@ QSizeF OvLayout::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
     return hint;
 }
 
-void OvLayout::placeItem(QGraphicsLayoutItem *item, const QRectF &rect)
+void OvLayout::placeItem(QGraphicsLayoutItem *item, const QRectF &ltrRect)
 {
+    QRectF rect = ltrRect;
+    if (d->mirrored)
+        rect.moveLeft(d->mirrorAxis - ltrRect.right());
     QGraphicsWidget *widget = nullptr;
     if (!item->isLayout() && item->graphicsItem() && item->graphicsItem()->isWidget())
         widget = static_cast<QGraphicsWidget *>(item->graphicsItem());

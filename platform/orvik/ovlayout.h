@@ -19,6 +19,8 @@ class OvLayoutAnimation;
  * layout is applied; a later policy that was never registered is not applied.
  * The orientation is the one of the OvApplicationWindow that shows the layout's widget
  * (portrait outside a window); the layout follows it when the window rotates.
+ * In a right-to-left widget every policy is mirrored: a row starts at the right, a column's
+ * narrow items sit at the right, and the left margin becomes the right one.
  */
 class ORVIK_EXPORT OvLayout : public QGraphicsLayout
 {

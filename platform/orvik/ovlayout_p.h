@@ -25,6 +25,10 @@ public:
     bool geometryPending = false;
     OvAbstractLayoutPolicy *lastApplied = nullptr;
     bool laidOut = false;
+    // While a right-to-left pass runs: the policy places its items left to right and
+    // placeItem() mirrors each place about this axis (left + right of the layout's rect).
+    bool mirrored = false;
+    qreal mirrorAxis = 0;
     QHash<QGraphicsWidget *, QPointer<QPropertyAnimation>> moves;
 };
 

@@ -104,6 +104,11 @@ QString OvLocale::name() const
     return m_name;
 }
 
+Qt::LayoutDirection OvLocale::layoutDirection() const
+{
+    return QLocale(m_name).textDirection();
+}
+
 void OvLocale::installTrCatalog(const QString &name)
 {
     if (name.isEmpty() || m_catalogs.contains(name))
@@ -164,6 +169,11 @@ QString OvLocale::defaultName()
     // Before anyone made a default, the environment's language is it.
     const QString name = defaultLocale().name;
     return name.isEmpty() ? languageFromEnvironment() : name;
+}
+
+Qt::LayoutDirection OvLocale::defaultLayoutDirection()
+{
+    return QLocale(defaultName()).textDirection();
 }
 
 QStringList OvLocale::defaultTrCatalogs()

@@ -13,7 +13,8 @@
  * of its catalogues. Catalogues are id-based Qt catalogues "<name>_<language>.qm", looked
  * up in $ORVIK_TRANSLATIONS_PATH (colon-separated), the build's and the installed translation
  * folders; the language comes from the environment (LANGUAGE, LC_ALL, LC_MESSAGES, LANG),
- * with English as fallback.
+ * with English as fallback. A locale's layout direction is its language's, by Qt's rule:
+ * right to left for Arabic, Hebrew, Persian, Urdu and the like.
  */
 class ORVIK_EXPORT OvLocale : public QObject
 {
@@ -25,6 +26,7 @@ public:
     ~OvLocale() override;
 
     QString name() const; // e.g. "en", "de"
+    Qt::LayoutDirection layoutDirection() const;
     void installTrCatalog(const QString &name);
     void removeTrCatalog(const QString &name);
     QStringList trCatalogs() const;
@@ -32,6 +34,7 @@ public:
     // Copies the locale into the process default and installs its catalogues.
     static void setDefault(const OvLocale &locale);
     static QString defaultName();
+    static Qt::LayoutDirection defaultLayoutDirection();
     static QStringList defaultTrCatalogs();
     static QStringList translationPaths();
 

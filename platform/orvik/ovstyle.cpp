@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovstyle.h"
 
+#include "ovlocale.h"
+
 #include <QFile>
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QSet>
 #include <QtDebug>
@@ -57,6 +60,24 @@ public:
         m_palette = root.value(QStringLiteral("palette")).toMap();
         m_types = root.value(QStringLiteral("types")).toMap();
         m_styles = root.value(QStringLiteral("styles")).toMap();
+        preferScriptFonts(root.value(QStringLiteral("scriptFonts")).toMap());
+    }
+
+    // A script whose letters the Latin faces draw poorly, or not at all in every weight, gets
+    // its own faces in front. Chosen once for the process's language, so that painting never
+    // asks; Latin text still falls back to the faces after them.
+    void preferScriptFonts(const QVariantMap &byScript)
+    {
+        const QString script = QLocale::scriptToString(QLocale(OvLocale::defaultName()).script());
+        const QStringList preferred = byScript.value(script).toStringList();
+        if (preferred.isEmpty())
+            return;
+        const QString base = QStringLiteral("OvWidgetStyle");
+        QVariantMap type = m_types.value(base).toMap();
+        QVariantMap font = type.value(QStringLiteral("font")).toMap();
+        font.insert(QStringLiteral("families"), preferred + font.value(QStringLiteral("families")).toStringList());
+        type.insert(QStringLiteral("font"), font);
+        m_types.insert(base, type);
     }
 
     // Resolves "@name" colour references against the palette.

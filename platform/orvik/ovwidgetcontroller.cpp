@@ -62,8 +62,7 @@ void OvWidgetController::resetStyle()
 
 void OvWidgetController::styleChanged()
 {
-    const OvStyle &s = style();
-    const QMarginsF m = s.margins(QStringLiteral("margins")) + s.margins(QStringLiteral("paddings"));
+    const QMarginsF m = styleMargins("margins") + styleMargins("paddings");
     qreal l, t, r, b;
     getContentsMargins(&l, &t, &r, &b);
     if (QMarginsF(l, t, r, b) != m)
@@ -73,10 +72,34 @@ void OvWidgetController::styleChanged()
     update();
 }
 
+QMarginsF OvWidgetController::styleMargins(const char *key) const
+{
+    const QMarginsF m = style().margins(QLatin1String(key));
+    return isRightToLeft() ? QMarginsF(m.right(), m.top(), m.left(), m.bottom()) : m;
+}
+
+QRectF OvWidgetController::visualRect(const QRectF &rect, const QRectF &area) const
+{
+    if (!isRightToLeft())
+        return rect;
+    QRectF mirrored = rect;
+    mirrored.moveLeft(area.left() + area.right() - rect.right());
+    return mirrored;
+}
+
+Qt::Alignment OvWidgetController::visualAlignment(Qt::Alignment alignment) const
+{
+    if (isRightToLeft() && !(alignment & Qt::AlignAbsolute) && (alignment & (Qt::AlignLeft | Qt::AlignRight)))
+        alignment ^= Qt::AlignLeft | Qt::AlignRight;
+    return alignment;
+}
+
 void OvWidgetController::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange)
         updateDisabledLook();
+    else if (event->type() == QEvent::LayoutDirectionChange)
+        styleChanged();
     QGraphicsWidget::changeEvent(event);
 }
 
@@ -89,7 +112,7 @@ void OvWidgetController::updateDisabledLook()
 
 QRectF OvWidgetController::backgroundRect() const
 {
-    return rect().marginsRemoved(style().margins(QStringLiteral("margins")));
+    return rect().marginsRemoved(styleMargins("margins"));
 }
 
 void OvWidgetController::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)

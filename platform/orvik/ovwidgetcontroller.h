@@ -13,7 +13,8 @@ class OvStyle;
  * Base of every orvik widget. A widget has a style name, looked up in the theme (font,
  * colours, margins, minimum size), and a view type that selects one of several looks of the
  * same widget (a button viewed as a switch, for example). Changing either repaints and
- * relayouts the widget.
+ * relayouts the widget. In a right-to-left widget the style's left and right margins and
+ * paddings trade places, and the widget paints its parts mirrored.
  */
 class ORVIK_EXPORT OvWidgetController : public QGraphicsWidget
 {
@@ -55,6 +56,12 @@ protected:
     // end of its constructor, when styleType() gives its own type.
     void resetStyle();
 
+    bool isRightToLeft() const { return layoutDirection() == Qt::RightToLeft; }
+    // A rectangle worked out left to right inside area, placed for the widget's direction.
+    QRectF visualRect(const QRectF &rect, const QRectF &area) const;
+    // Left and right alignment swapped in right to left, unless the alignment is absolute.
+    Qt::Alignment visualAlignment(Qt::Alignment alignment) const;
+
     // Whether to draw a focus indicator: only when the keyboard is in use, never after a tap.
     bool showsFocus() const;
     void noteKeyboardUse();
@@ -63,6 +70,7 @@ protected:
 
 private:
     void updateDisabledLook();
+    QMarginsF styleMargins(const char *key) const;
 
     QString m_styleName;
     QString m_viewType;

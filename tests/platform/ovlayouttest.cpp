@@ -7,11 +7,13 @@
 #include <ovlayout.h>
 #include <ovlayoutanimation.h>
 #include <ovlinearlayoutpolicy.h>
+#include <ovlocale.h>
 #include <ovlayoutstretch.h>
 #include <ovstylablewidget.h>
 
 #include <QGraphicsScene>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -61,6 +63,8 @@ private slots:
     void testNestedLayouts();
     void testOwnership();
     void testAnimation();
+    void testRightToLeft_data();
+    void testRightToLeft();
 };
 
 void OvLayoutTest::testLinearPolicy()
@@ -373,6 +377,70 @@ void OvLayoutTest::testAnimation()
     policy->insertItem(0, a);
     settle();
     QCOMPARE(a->geometry().top(), 0.0);
+}
+
+void OvLayoutTest::testRightToLeft_data()
+{
+    QTest::addColumn<Qt::Orientation>("direction");
+    QTest::addColumn<bool>("landscape");
+    QTest::newRow("column, portrait") << Qt::Vertical << false;
+    QTest::newRow("column, landscape") << Qt::Vertical << true;
+    QTest::newRow("row, portrait") << Qt::Horizontal << false;
+    QTest::newRow("row, landscape") << Qt::Horizontal << true;
+}
+
+// A right-to-left page is the left-to-right one mirrored: every item, in nested layouts
+// too, at x_rtl == width - x_ltr - w, and a label's text area with its paddings swapped.
+void OvLayoutTest::testRightToLeft()
+{
+    QFETCH(Qt::Orientation, direction);
+    QFETCH(bool, landscape);
+    const auto restore = qScopeGuard([] { OvLocale::setDefault(OvLocale(QStringLiteral("en"))); });
+    QList<QRectF> places[2];
+    qreal width = 0;
+    for (int rtl = 0; rtl < 2; ++rtl) {
+        OvLocale::setDefault(OvLocale(rtl ? QStringLiteral("he") : QStringLiteral("en")));
+        OvApplicationWindow window;
+        window.setOrientation(landscape ? Ov::Landscape : Ov::Portrait);
+        auto *page = new OvStylableWidget;
+        auto *layout = new OvLayout;
+        auto *outer = new OvLinearLayoutPolicy(layout, direction);
+        outer->setContentsMargins(5, 6, 17, 8);
+        outer->setSpacing(10);
+        layout->setPolicy(outer);
+        QGraphicsWidget *narrow = box(QStringLiteral("narrow"), 40, 120);
+        narrow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        auto *row = new OvLayout;
+        auto *rowPolicy = new OvLinearLayoutPolicy(row, Qt::Horizontal);
+        rowPolicy->setSpacing(4);
+        auto *title = new OvLabel(QStringLiteral("Use mobile data"));
+        title->setStyleName(QStringLiteral("CommonTitleInverted"));
+        QGraphicsWidget *knob = box(QStringLiteral("knob"), 50, 90);
+        knob->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        rowPolicy->addItem(title);
+        rowPolicy->addStretch();
+        rowPolicy->addItem(knob);
+        outer->addItem(narrow);
+        outer->addItem(row);
+        QGraphicsWidget *wide = box(QStringLiteral("wide"));
+        outer->addItem(wide);
+        page->setLayout(layout);
+        window.setPage(page);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        settle();
+        QCOMPARE(page->layoutDirection(), rtl ? Qt::RightToLeft : Qt::LeftToRight);
+        width = page->geometry().width();
+        for (QGraphicsWidget *item : {narrow, static_cast<QGraphicsWidget *>(title), knob, wide})
+            places[rtl].append(item->sceneBoundingRect());
+        places[rtl].append(title->mapRectToScene(title->contentsRect()));
+    }
+    for (int i = 0; i < places[0].size(); ++i) {
+        const QRectF ltr = places[0].at(i);
+        QCOMPARE(places[1].at(i), QRectF(width - ltr.x() - ltr.width(), ltr.y(), ltr.width(), ltr.height()));
+    }
+    // The row really is a row: the knob after the title.
+    QVERIFY(places[0].at(2).left() >= places[0].at(1).right());
 }
 
 QTEST_MAIN(OvLayoutTest)

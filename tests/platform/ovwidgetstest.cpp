@@ -10,12 +10,14 @@
 #include <ovlabel.h>
 #include <ovlayout.h>
 #include <ovlinearlayoutpolicy.h>
+#include <ovlocale.h>
 #include <ovseparator.h>
 #include <ovstylablewidget.h>
 #include <ovstyle.h>
 
 #include <QAbstractItemModel>
 #include <QGraphicsScene>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -57,6 +59,21 @@ QColor colorOf(const OvStyle &style, const char *key)
     return style.color(QString::fromLatin1(key));
 }
 
+// Where the image shows a colour: the box round every pixel within a few steps of it.
+QRect inkOf(const QImage &image, const QColor &color)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = QColor::fromRgb(line[x]);
+            if (qAbs(c.red() - color.red()) + qAbs(c.green() - color.green()) + qAbs(c.blue() - color.blue()) <= 24)
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
 } // namespace
 
 class OvWidgetsTest : public QObject
@@ -70,6 +87,8 @@ private slots:
     void testComboBoxEntries();
     void testLabel();
     void testStyles();
+    void testRightToLeft_data();
+    void testRightToLeft();
 };
 
 void OvWidgetsTest::testSwitch()
@@ -334,6 +353,81 @@ void OvWidgetsTest::testStyles()
     QCOMPARE(warnings.size(), 1);
     QVERIFY(warnings.first().contains(QStringLiteral("\"CommonNoSuchStyle\"")));
     QCOMPARE(a.style().font(), OvLabel().style().font());
+}
+
+void OvWidgetsTest::testRightToLeft_data()
+{
+    // What each widget draws, by the colours of its style, must sit mirrored in a
+    // right-to-left page: x_rtl == width - x_ltr - w, give or take a glyph's side bearing.
+    QTest::addColumn<QString>("widget");
+    QTest::addColumn<QStringList>("colours");
+    QTest::newRow("switch, tapped on") << "switch" << QStringList{"knobOnColor", "trackOnColor"};
+    QTest::newRow("combo box") << "combo" << QStringList{"textColor", "valueColor", "indicatorColor"};
+    QTest::newRow("its open list") << "popup" << QStringList{"headingColor", "currentColor", "secondaryTextColor"};
+    QTest::newRow("label") << "label" << QStringList{"textColor"};
+}
+
+void OvWidgetsTest::testRightToLeft()
+{
+    QFETCH(QString, widget);
+    QFETCH(QStringList, colours);
+    const auto restore = qScopeGuard([] { OvLocale::setDefault(OvLocale(QStringLiteral("en"))); });
+    QList<QRect> ink[2];
+    int width = 0;
+    for (int rtl = 0; rtl < 2; ++rtl) {
+        // The window takes the direction of the default locale's language.
+        OvLocale::setDefault(OvLocale(rtl ? QStringLiteral("ar_EG") : QStringLiteral("en")));
+        OvWidgetController *shown = nullptr;
+        QGraphicsWidget *placed = nullptr;
+        if (widget == QLatin1String("switch")) {
+            auto *button = new OvButton(nullptr, nullptr);
+            button->setStyleName(QStringLiteral("CommonRightSwitchInverted"));
+            button->setViewType(OvButton::switchType);
+            button->setCheckable(true);
+            shown = button;
+        } else if (widget == QLatin1String("label")) {
+            auto *label = new OvLabel(QStringLiteral("Use mobile data"));
+            label->setStyleName(QStringLiteral("CommonTitleInverted"));
+            shown = label;
+        } else {
+            auto *combo = new OvComboBox;
+            combo->setStyleName(QStringLiteral("CommonComboBoxInverted"));
+            combo->itemModel()->setHeaderData(0, Qt::Horizontal, QStringLiteral("Select GPS device"), Qt::EditRole);
+            combo->setTitle(QStringLiteral("GPS device"));
+            combo->addItem(QStringLiteral("Internal GPS"));
+            combo->addItem(QStringLiteral("Pair a device"));
+            shown = combo;
+        }
+        placed = shown;
+        Screen screen({placed});
+        QVERIFY(screen.ready());
+        QCOMPARE(placed->layoutDirection(), rtl ? Qt::RightToLeft : Qt::LeftToRight);
+        if (widget == QLatin1String("switch")) {
+            screen.tap(placed);
+            QVERIFY(static_cast<OvButton *>(placed)->isChecked());
+        } else if (widget == QLatin1String("popup")) {
+            screen.tap(placed);
+            shown = static_cast<OvComboBox *>(placed)->popup();
+            QVERIFY(shown);
+        }
+        const QImage image = screen.window.grabPage();
+        width = image.width();
+        for (const QString &key : std::as_const(colours)) {
+            const QRect box = inkOf(image, shown->style().color(key));
+            QVERIFY2(!box.isEmpty(), qPrintable(key));
+            ink[rtl].append(box);
+        }
+    }
+    for (int i = 0; i < colours.size(); ++i) {
+        const QRect ltr = ink[0].at(i);
+        const QRect rtl = ink[1].at(i);
+        const QString both = QStringLiteral("%1: %2,%3 %4x%5 left to right, %6,%7 %8x%9 right to left")
+                                 .arg(colours.at(i)).arg(ltr.x()).arg(ltr.y()).arg(ltr.width()).arg(ltr.height())
+                                 .arg(rtl.x()).arg(rtl.y()).arg(rtl.width()).arg(rtl.height());
+        QVERIFY2(qAbs(rtl.x() - (width - ltr.x() - ltr.width())) <= 3 && qAbs(rtl.width() - ltr.width()) <= 3
+                     && rtl.y() == ltr.y() && rtl.height() == ltr.height(),
+                 qPrintable(both));
+    }
 }
 
 QTEST_MAIN(OvWidgetsTest)

@@ -81,6 +81,7 @@ class TranslationsTest : public QObject
 private slots:
     void testCataloguesMatchTheCode();
     void testCompiledCataloguesResolve();
+    void testLanguageFromEnvironment_data();
     void testLanguageFromEnvironment();
 };
 
@@ -133,22 +134,32 @@ void TranslationsTest::testCompiledCataloguesResolve()
     }
 }
 
+void TranslationsTest::testLanguageFromEnvironment_data()
+{
+    QTest::addColumn<QByteArray>("language");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("internal");
+    QTest::addColumn<Qt::LayoutDirection>("direction");
+    QTest::newRow("German") << QByteArray("de") << "Standort" << "Internes GPS" << Qt::LeftToRight;
+    QTest::newRow("Arabic, right to left") << QByteArray("ar_EG.UTF-8") << "الموقع" << "نظام GPS الداخلي"
+                                           << Qt::RightToLeft;
+    // A language without a catalogue falls back to English.
+    QTest::newRow("no catalogue") << QByteArray("xx") << "Location" << "Internal GPS" << Qt::LeftToRight;
+}
+
 void TranslationsTest::testLanguageFromEnvironment()
 {
-    qputenv("LANGUAGE", "de");
-    OvLocale german;
-    QCOMPARE(german.name(), QStringLiteral("de"));
-    german.installTrCatalog("locationsettings");
-    OvLocale::setDefault(german);
-    QCOMPARE(qtTrId("qtn_locfw_positioning"), QStringLiteral("Standort"));
-    QCOMPARE(qtTrId("qtn_locfw_internalgps"), QStringLiteral("Internes GPS"));
-
-    // A language without a catalogue falls back to English.
-    qputenv("LANGUAGE", "xx");
-    OvLocale unknown;
-    unknown.installTrCatalog("locationsettings");
-    OvLocale::setDefault(unknown);
-    QCOMPARE(qtTrId("qtn_locfw_positioning"), QStringLiteral("Location"));
+    QFETCH(QByteArray, language);
+    QFETCH(QString, heading);
+    QFETCH(QString, internal);
+    QFETCH(Qt::LayoutDirection, direction);
+    qputenv("LANGUAGE", language);
+    OvLocale locale;
+    locale.installTrCatalog("locationsettings");
+    OvLocale::setDefault(locale);
+    QCOMPARE(qtTrId("qtn_locfw_positioning"), heading);
+    QCOMPARE(qtTrId("qtn_locfw_internalgps"), internal);
+    QCOMPARE(OvLocale::defaultLayoutDirection(), direction);
 }
 
 QTEST_GUILESS_MAIN(TranslationsTest)
