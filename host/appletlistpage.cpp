@@ -50,7 +50,8 @@ AppletListPage::AppletListPage(QGraphicsItem *parent)
     layout->setAnimation(nullptr);
     m_policy = new OvLinearLayoutPolicy(layout, Qt::Vertical);
     layout->setPolicy(m_policy);
-    auto *heading = new OvLabel(QStringLiteral("Settings"));
+    //% "Settings"
+    auto *heading = new OvLabel(qtTrId("qtn_cp_settings"));
     heading->setObjectName("controlpanel_heading");
     heading->setStyleName("CommonHeaderInverted");
     m_policy->addItem(heading);

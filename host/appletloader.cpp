@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "appletloader.h"
 
+#include "hostlog.h"
+
 #include <zepappletif.h>
 
-#include <QDebug>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
@@ -26,7 +28,13 @@ QStringList AppletLoader::defaultFolders()
     const QString env = qEnvironmentVariable("CONTROLPANEL_PLUGIN_PATH");
     if (!env.isEmpty())
         return env.split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    return {QStringLiteral(LS_PLUGIN_BUILD_DIR), QStringLiteral(LS_PLUGIN_INSTALL_DIR)};
+    // Relative to the program, so that the build tree and any install prefix both work.
+    QStringList folders;
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const QString &relative : QStringLiteral(LS_PLUGIN_DIRS_FROM_BIN).split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        folders.append(QDir::cleanPath(bin.filePath(relative)));
+    folders.removeDuplicates();
+    return folders;
 }
 
 void AppletLoader::loadFolders(const QStringList &folders)
@@ -92,5 +100,5 @@ bool AppletLoader::loadFile(const QString &path)
 void AppletLoader::reject(const QString &path, const QString &reason)
 {
     m_rejected.append(path);
-    qWarning().noquote() << QStringLiteral("controlpanel: skipping %1: %2").arg(path, reason);
+    qCWarning(lcHost).noquote() << QStringLiteral("skipping %1: %2").arg(path, reason);
 }

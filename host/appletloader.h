@@ -31,7 +31,7 @@ public:
     ~AppletLoader();
 
     // The folders searched when none is given: CONTROLPANEL_PLUGIN_PATH (colon-separated)
-    // when set, else the build's and the installed applet folders.
+    // when set, else the applet folder beside the program's bin/ folder.
     static QStringList defaultFolders();
 
     // Loads every plug-in file of the folders, in name order; a file name found in an

@@ -2,6 +2,7 @@
 #include "controlpanel.h"
 
 #include "appletlistpage.h"
+#include "hostlog.h"
 
 #include <ovapplicationwindow.h>
 #include <ovcomboboxpopup.h>
@@ -10,7 +11,6 @@
 #include <zepbrief.h>
 #include <zepstylablewidget.h>
 
-#include <QDebug>
 #include <QGraphicsScene>
 #include <QKeyEvent>
 #include <QMetaObject>
@@ -18,9 +18,12 @@
 ControlPanel::ControlPanel(const QList<LoadedApplet> &applets, QObject *parent)
     : QObject(parent)
     , m_window(new OvApplicationWindow)
-    , m_listPage(new AppletListPage)
 {
-    m_window->setWindowTitle(QStringLiteral("Control panel"));
+    // The host's own texts come from its catalogue, installed before anything shows them.
+    installCatalog(QStringLiteral("controlpanel"));
+    m_listPage = new AppletListPage;
+    //% "Control panel"
+    m_window->setWindowTitle(qtTrId("qtn_cp_window_title"));
     for (const LoadedApplet &loaded : applets) {
         // An applet's title resolves only in its catalogue, which its pages install; the
         // host installs it up front when the plug-in names it, so that the list reads well.
@@ -98,12 +101,12 @@ void ControlPanel::showList()
 bool ControlPanel::openApplet(int index, int widgetId)
 {
     if (index < 0 || index >= m_entries.size()) {
-        qWarning().noquote() << QStringLiteral("controlpanel: there is no applet %1").arg(index);
+        qCWarning(lcHost).noquote() << QStringLiteral("there is no applet %1").arg(index);
         return false;
     }
     ZepStylableWidget *page = m_entries.at(index).loaded.applet->constructStylableWidget(widgetId);
     if (!page) {
-        qWarning().noquote() << QStringLiteral("controlpanel: applet \"%1\" has no page %2")
+        qCWarning(lcHost).noquote() << QStringLiteral("applet \"%1\" has no page %2")
                                     .arg(m_entries.at(index).title).arg(widgetId);
         return false;
     }
@@ -142,7 +145,7 @@ bool ControlPanel::activateApplet(int index)
     if (!applet)
         return false;
     if (!QMetaObject::invokeMethod(applet, "activate")) {
-        qWarning().noquote() << QStringLiteral("controlpanel: applet \"%1\" has no activate() slot")
+        qCWarning(lcHost).noquote() << QStringLiteral("applet \"%1\" has no activate() slot")
                                     .arg(m_entries.at(index).title);
         return false;
     }
@@ -169,7 +172,7 @@ void ControlPanel::onChangeWidget(int widgetId)
     if (sender() != m_page.data() || m_pageApplet < 0)
         return;
     if (!openApplet(m_pageApplet, widgetId))
-        qWarning().noquote() << QStringLiteral("controlpanel: staying on the current page");
+        qCWarning(lcHost).noquote() << QStringLiteral("staying on the current page");
 }
 
 void ControlPanel::onBriefActivated()

@@ -2,6 +2,7 @@
 #include "hostscript.h"
 
 #include "controlpanel.h"
+#include "imagefile.h"
 #include "itemtree.h"
 
 #include <ovapplicationwindow.h>
@@ -20,11 +21,13 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QProcess>
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
 
+#include <climits>
 #include <cstdio>
 
 void settle(int msecs)
@@ -87,12 +90,12 @@ void HostScript::step()
             continue;
         if (words.first() == QLatin1String("say"))
             words = QStringList{words.first(), line.mid(3).trimmed()};
-        if (words.first() == QLatin1String("quit")) {
+        QString error;
+        if (checkShape(words, &error) && words.first() == QLatin1String("quit")) {
             emit finished(0);
             return;
         }
-        QString error;
-        if (!run(words, &error)) {
+        if (!error.isEmpty() || !run(words, &error)) {
             std::fprintf(stderr, "controlpanel: script line %d \"%s\": %s\n", lineNumber,
                          qPrintable(line), qPrintable(error));
             emit finished(1);
@@ -140,23 +143,64 @@ bool HostScript::clickAt(const QPointF &scenePos, QString *error)
     return true;
 }
 
+namespace {
+struct CommandShape {
+    const char *name;
+    int minArgs;
+    int maxArgs; // -1: any number
+    const char *usage;
+};
+
+const CommandShape commands[] = {
+    {"say", 0, -1, "say TEXT"},
+    {"open", 0, 1, "open [INDEX]"},
+    {"back", 0, 0, "back"},
+    {"activate", 0, 1, "activate [INDEX]"},
+    {"request-page", 1, 1, "request-page ID"},
+    {"click", 1, 1, "click OBJECTNAME"},
+    {"choose", 2, 2, "choose OBJECTNAME ROW"},
+    {"key", 1, 1, "key KEY"},
+    {"orientation", 1, 1, "orientation portrait|landscape"},
+    {"rotate", 0, 0, "rotate"},
+    {"screenshot", 1, 1, "screenshot FILE"},
+    {"dump-tree", 0, 0, "dump-tree"},
+    {"run", 1, -1, "run PROGRAM [ARGS...]"},
+    {"wait", 1, 1, "wait MSECS"},
+    {"quit", 0, 0, "quit"},
+};
+}
+
+bool HostScript::checkShape(const QStringList &words, QString *error)
+{
+    for (const CommandShape &shape : commands) {
+        if (words.first() != QLatin1String(shape.name))
+            continue;
+        const int count = words.size() - 1;
+        if (count < shape.minArgs || (shape.maxArgs >= 0 && count > shape.maxArgs)) {
+            *error = QStringLiteral("wrong number of arguments; the command is: %1").arg(QLatin1String(shape.usage));
+            return false;
+        }
+        return true;
+    }
+    *error = QStringLiteral("unknown command");
+    return false;
+}
+
 bool HostScript::run(const QStringList &words, QString *error)
 {
     const QString command = words.first();
     const QStringList args = words.mid(1);
-    auto needArgs = [&](int n) {
-        if (args.size() < n)
-            *error = QStringLiteral("needs %1 argument(s)").arg(n);
-        return args.size() >= n;
-    };
-    auto intArg = [&](int i, int fallback, bool *ok) {
+    auto intArg = [&](int i, int fallback, int minimum, bool *ok) {
         if (i >= args.size()) {
             *ok = true;
             return fallback;
         }
         const int value = args.at(i).toInt(ok);
-        if (!*ok)
-            *error = QStringLiteral("\"%1\" is not a number").arg(args.at(i));
+        if (!*ok || value < minimum) {
+            *ok = false;
+            *error = minimum == INT_MIN ? QStringLiteral("\"%1\" is not a number").arg(args.at(i))
+                                        : QStringLiteral("\"%1\" is not a number from %2 up").arg(args.at(i)).arg(minimum);
+        }
         return value;
     };
 
@@ -166,7 +210,7 @@ bool HostScript::run(const QStringList &words, QString *error)
     }
     if (command == QLatin1String("open") || command == QLatin1String("activate")) {
         bool ok = false;
-        const int index = intArg(0, 0, &ok);
+        const int index = intArg(0, 0, 0, &ok);
         if (!ok)
             return false;
         const bool done = command == QLatin1String("open") ? m_panel->openApplet(index)
@@ -184,21 +228,24 @@ bool HostScript::run(const QStringList &words, QString *error)
     if (command == QLatin1String("request-page")) {
         // What a page does to ask for another page of its applet: its changeWidget signal.
         bool ok = false;
-        const int id = intArg(0, 0, &ok);
-        if (!ok || !needArgs(1))
+        const int id = intArg(0, 0, INT_MIN, &ok);
+        if (!ok)
             return false;
-        ZepStylableWidget *page = m_panel->appletPage();
+        QPointer<ZepStylableWidget> page = m_panel->appletPage();
         if (!page) {
             *error = QStringLiteral("no applet page is shown");
             return false;
         }
         QMetaObject::invokeMethod(page, "changeWidget", Q_ARG(int, id));
         settle();
+        // A page that was granted its request is replaced, and so gone by now.
+        if (page && page == m_panel->appletPage()) {
+            *error = QStringLiteral("the applet gave no page %1").arg(id);
+            return false;
+        }
         return true;
     }
     if (command == QLatin1String("click")) {
-        if (!needArgs(1))
-            return false;
         QGraphicsWidget *widget = findVisible(args.at(0));
         if (!widget) {
             *error = QStringLiteral("no visible item named %1").arg(args.at(0));
@@ -207,15 +254,13 @@ bool HostScript::run(const QStringList &words, QString *error)
         return clickAt(widget->mapToScene(widget->rect().center()), error);
     }
     if (command == QLatin1String("choose")) {
-        if (!needArgs(2))
-            return false;
         auto *combo = qobject_cast<OvComboBox *>(findVisible(args.at(0)));
         if (!combo) {
             *error = QStringLiteral("no visible drop-down list named %1").arg(args.at(0));
             return false;
         }
         bool ok = false;
-        const int row = intArg(1, 0, &ok);
+        const int row = intArg(1, 0, 0, &ok);
         if (!ok)
             return false;
         // The list may already be open, from a click of its own.
@@ -233,8 +278,6 @@ bool HostScript::run(const QStringList &words, QString *error)
         return clickAt(popup->rowSceneRect(row).center(), error);
     }
     if (command == QLatin1String("key")) {
-        if (!needArgs(1))
-            return false;
         const QKeySequence sequence(args.at(0));
         if (sequence.isEmpty() || sequence[0].key() == Qt::Key_unknown) {
             *error = QStringLiteral("\"%1\" is not a key").arg(args.at(0));
@@ -249,8 +292,6 @@ bool HostScript::run(const QStringList &words, QString *error)
         return true;
     }
     if (command == QLatin1String("orientation")) {
-        if (!needArgs(1))
-            return false;
         if (args.at(0) == QLatin1String("portrait"))
             m_panel->window()->setOrientation(Ov::Portrait);
         else if (args.at(0) == QLatin1String("landscape"))
@@ -268,15 +309,8 @@ bool HostScript::run(const QStringList &words, QString *error)
         return true;
     }
     if (command == QLatin1String("screenshot")) {
-        if (!needArgs(1))
-            return false;
         settle();
-        const QImage image = m_panel->window()->grabPage();
-        if (image.isNull() || !image.save(args.at(0), "PNG")) {
-            *error = QStringLiteral("could not write %1").arg(args.at(0));
-            return false;
-        }
-        return true;
+        return ImageFile::save(m_panel->window()->grabPage(), args.at(0), error);
     }
     if (command == QLatin1String("dump-tree")) {
         settle();
@@ -284,8 +318,6 @@ bool HostScript::run(const QStringList &words, QString *error)
         return true;
     }
     if (command == QLatin1String("run")) {
-        if (!needArgs(1))
-            return false;
         QProcess process;
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(args.at(0), args.mid(1));
@@ -299,9 +331,22 @@ bool HostScript::run(const QStringList &words, QString *error)
         }
         std::fputs(process.readAllStandardOutput().constData(), stdout);
         std::fflush(stdout);
-        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0
-            || process.error() == QProcess::FailedToStart) {
-            *error = QStringLiteral("%1 failed: %2").arg(args.at(0), process.errorString());
+        if (process.error() == QProcess::FailedToStart) {
+            *error = QStringLiteral("%1 did not start: %2").arg(args.at(0), process.errorString());
+            return false;
+        }
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+            *error = QStringLiteral("%1 did not finish within 30 seconds").arg(args.at(0));
+            return false;
+        }
+        if (process.exitStatus() != QProcess::NormalExit) {
+            *error = QStringLiteral("%1 crashed").arg(args.at(0));
+            return false;
+        }
+        if (process.exitCode() != 0) {
+            *error = QStringLiteral("%1 exited with status %2").arg(args.at(0)).arg(process.exitCode());
             return false;
         }
         settle();
@@ -309,7 +354,7 @@ bool HostScript::run(const QStringList &words, QString *error)
     }
     if (command == QLatin1String("wait")) {
         bool ok = false;
-        const int msecs = intArg(0, 0, &ok);
+        const int msecs = intArg(0, 0, 0, &ok);
         if (!ok)
             return false;
         settle(msecs);

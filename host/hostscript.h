@@ -22,7 +22,7 @@ class QTextStream;
  *   choose OBJECTNAME ROW    open the drop-down list OBJECTNAME (unless open) and click row ROW
  *   key KEY                  press and release KEY (e.g. Escape) in the window
  *   orientation portrait|landscape, rotate
- *   screenshot FILE          save the window as shown (PNG)
+ *   screenshot FILE          save the window as shown (the suffix names the format)
  *   dump-tree                print the page's item tree as JSON
  *   run PROGRAM [ARGS...]    run a program, show its output, wait for it
  *   wait MSECS               let events run for that long
@@ -48,6 +48,8 @@ private slots:
     void step();
 
 private:
+    // Whether the command exists and has the number of arguments it takes.
+    static bool checkShape(const QStringList &words, QString *error);
     bool run(const QStringList &words, QString *error);
     bool clickAt(const QPointF &scenePos, QString *error);
     QGraphicsWidget *findVisible(const QString &objectName) const;

@@ -2,109 +2,170 @@
 #include "appletloader.h"
 #include "controlpanel.h"
 #include "hostscript.h"
+#include "imagefile.h"
 #include "itemtree.h"
 
 #include <ovapplication.h>
 #include <ovapplicationwindow.h>
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
 
 #include <cstdio>
-#include <cstring>
+#include <optional>
 
-static bool wantsOffscreen(int argc, char **argv)
+namespace {
+
+struct Options {
+    QStringList applets;
+    QStringList pluginDirs;
+    bool page = false;
+    bool activate = false;
+    Ov::Orientation orientation = Ov::Portrait;
+    QString screenshot;
+    bool dumpTree = false;
+    QString script;
+    bool scriptSet = false;
+};
+
+int fail(int status, const QString &message)
 {
-    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--screenshot") || !std::strcmp(argv[i], "--dump-tree"))
-            return true;
-        // A script needs no one watching: without a display it runs offscreen.
-        if (!std::strcmp(argv[i], "--script") && noDisplay)
-            return true;
-    }
-    return false;
+    std::fprintf(stderr, "controlpanel: %s\n", qPrintable(message));
+    return status;
 }
 
-int main(int argc, char **argv)
+// Parses the command line; --help and --version end the program here. Returns the exit
+// status when the arguments are wrong.
+std::optional<int> parse(const QCoreApplication &app, Options *options)
 {
-    // A picture or a tree needs no screen: render offscreen unless told otherwise.
-    if (wantsOffscreen(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    OvApplication app(argc, argv, QStringLiteral("controlpanel"));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The control panel: lists the applet plug-ins and shows their pages.\n"
-        "Plug-ins are searched in $CONTROLPANEL_PLUGIN_PATH (colon-separated), else in\n" LS_PLUGIN_BUILD_DIR
-        " and " LS_PLUGIN_INSTALL_DIR ".\nCtrl+R rotates the window, Escape leaves a page."));
+        "Plug-ins are searched in $CONTROLPANEL_PLUGIN_PATH (colon-separated), else in\n"
+        "lib/controlpanel/applets beside the program's bin/ folder.\n"
+        "Ctrl+R rotates the window, Escape leaves a page."));
     parser.addHelpOption();
-    QCommandLineOption appletOption(QStringLiteral("applet"), QStringLiteral("Load only this plug-in file (repeatable)."), QStringLiteral("PATH"));
-    QCommandLineOption dirOption(QStringLiteral("plugin-dir"), QStringLiteral("Search this folder for plug-ins (repeatable)."), QStringLiteral("DIR"));
-    QCommandLineOption pageOption(QStringLiteral("page"), QStringLiteral("Open the first applet's main page at once."));
-    QCommandLineOption orientationOption(QStringLiteral("orientation"), QStringLiteral("portrait (480x854) or landscape (854x480)."), QStringLiteral("portrait|landscape"), QStringLiteral("portrait"));
-    QCommandLineOption activateOption(QStringLiteral("activate"), QStringLiteral("Invoke the first applet's activate() slot, which opens it through its brief."));
-    QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Render the window offscreen into FILE (PNG) and exit."), QStringLiteral("FILE"));
-    QCommandLineOption treeOption(QStringLiteral("dump-tree"), QStringLiteral("Print the shown page's item tree as JSON and exit."));
-    QCommandLineOption scriptOption(QStringLiteral("script"), QStringLiteral("Run the commands of FILE (- for standard input) and exit; see the README."), QStringLiteral("FILE"));
+    parser.addVersionOption();
+    const QCommandLineOption appletOption(QStringLiteral("applet"), QStringLiteral("Load only this plug-in file (repeatable)."), QStringLiteral("PATH"));
+    const QCommandLineOption dirOption(QStringLiteral("plugin-dir"), QStringLiteral("Search this folder for plug-ins (repeatable)."), QStringLiteral("DIR"));
+    const QCommandLineOption pageOption(QStringLiteral("page"), QStringLiteral("Open the first applet's main page at once."));
+    const QCommandLineOption orientationOption(QStringLiteral("orientation"), QStringLiteral("portrait (480x854) or landscape (854x480)."), QStringLiteral("portrait|landscape"), QStringLiteral("portrait"));
+    const QCommandLineOption activateOption(QStringLiteral("activate"), QStringLiteral("Invoke the first applet's activate() slot, which opens it through its brief."));
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Render the window offscreen into FILE and exit; the suffix names the format (png, jpg, ...)."), QStringLiteral("FILE"));
+    const QCommandLineOption treeOption(QStringLiteral("dump-tree"), QStringLiteral("Print the shown page's item tree as JSON and exit."));
+    const QCommandLineOption scriptOption(QStringLiteral("script"), QStringLiteral("Run the commands of FILE (- for standard input) and exit; see the README."), QStringLiteral("FILE"));
     parser.addOptions({appletOption, dirOption, pageOption, orientationOption, activateOption,
                        screenshotOption, treeOption, scriptOption});
     parser.process(app);
 
+    if (!parser.positionalArguments().isEmpty())
+        return fail(2, QStringLiteral("unexpected argument \"%1\"; try --help").arg(parser.positionalArguments().first()));
     const QString orientation = parser.value(orientationOption);
-    if (orientation != QLatin1String("portrait") && orientation != QLatin1String("landscape")) {
-        std::fprintf(stderr, "controlpanel: --orientation is portrait or landscape, not \"%s\"\n", qPrintable(orientation));
-        return 2;
+    if (orientation != QLatin1String("portrait") && orientation != QLatin1String("landscape"))
+        return fail(2, QStringLiteral("--orientation is portrait or landscape, not \"%1\"").arg(orientation));
+    options->orientation = orientation == QLatin1String("landscape") ? Ov::Landscape : Ov::Portrait;
+    for (const QString &dir : parser.values(dirOption)) {
+        if (!QFileInfo(dir).isDir())
+            return fail(2, QStringLiteral("--plugin-dir %1: %2").arg(dir, QFileInfo::exists(dir) ? QStringLiteral("not a folder") : QStringLiteral("no such folder")));
     }
-    QStringList scriptLines;
-    if (parser.isSet(scriptOption)) {
+    options->applets = parser.values(appletOption);
+    options->pluginDirs = parser.values(dirOption);
+    options->page = parser.isSet(pageOption);
+    options->activate = parser.isSet(activateOption);
+    options->dumpTree = parser.isSet(treeOption);
+    options->screenshot = parser.value(screenshotOption);
+    if (parser.isSet(screenshotOption)) {
+        // Refused before anything is loaded, so a wrong name costs nothing.
         QString error;
-        if (!HostScript::readFile(parser.value(scriptOption), &scriptLines, &error)) {
-            std::fprintf(stderr, "controlpanel: %s\n", qPrintable(error));
-            return 2;
-        }
+        if (ImageFile::formatFor(options->screenshot, &error).isEmpty())
+            return fail(2, QStringLiteral("--screenshot %1").arg(error));
+    }
+    options->scriptSet = parser.isSet(scriptOption);
+    options->script = parser.value(scriptOption);
+    return std::nullopt;
+}
+
+// Whether the window system Qt is about to use can be had: without one, Qt's platform
+// plug-in would abort the program.
+bool displayAvailable()
+{
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool wantsDisplay = platform.isEmpty() || platform.startsWith(QLatin1String("xcb"))
+        || platform.startsWith(QLatin1String("wayland"));
+    return !wantsDisplay || !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options options;
+    {
+        // The command line first, so that --help and --version need no window system.
+        QCoreApplication probe(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("controlpanel"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+        if (const std::optional<int> status = parse(probe, &options))
+            return *status;
+    }
+
+    // A picture or a tree needs no screen, nor does a script run without a display.
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool offscreen = !options.screenshot.isEmpty() || options.dumpTree || (options.scriptSet && noDisplay);
+    if (offscreen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!displayAvailable())
+        return fail(1, QStringLiteral("no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
+                                      "--screenshot, --dump-tree and --script work without one"));
+
+    OvApplication app(argc, argv, QStringLiteral("controlpanel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+
+    QStringList scriptLines;
+    if (options.scriptSet) {
+        QString error;
+        if (!HostScript::readFile(options.script, &scriptLines, &error))
+            return fail(2, error);
     }
 
     AppletLoader loader;
-    if (parser.isSet(appletOption)) {
-        for (const QString &path : parser.values(appletOption))
+    if (!options.applets.isEmpty()) {
+        for (const QString &path : std::as_const(options.applets))
             loader.loadFile(path);
     } else {
-        const QStringList folders = parser.isSet(dirOption) ? parser.values(dirOption) : AppletLoader::defaultFolders();
+        const QStringList folders = options.pluginDirs.isEmpty() ? AppletLoader::defaultFolders() : options.pluginDirs;
         loader.loadFolders(folders);
-        if (loader.applets().isEmpty())
-            qWarning().noquote() << "controlpanel: no applet plug-in found in" << folders.join(QLatin1String(", "));
+        if (loader.applets().isEmpty() && loader.rejected().isEmpty())
+            return fail(1, QStringLiteral("no applet plug-in found in %1").arg(folders.join(QLatin1String(", "))));
     }
+    if (loader.applets().isEmpty())
+        return fail(1, QStringLiteral("no applet could be loaded"));
 
     ControlPanel panel(loader.applets());
     OvApplicationWindow *window = panel.window();
-    window->setOrientation(orientation == QLatin1String("landscape") ? Ov::Landscape : Ov::Portrait);
-    if (parser.isSet(pageOption) && !panel.openApplet(0))
+    window->setOrientation(options.orientation);
+    if (options.page && !panel.openApplet(0))
         return 1;
-    if (parser.isSet(activateOption) && !panel.activateApplet(0))
+    if (options.activate && !panel.activateApplet(0))
         return 1;
     window->show();
     settle();
 
-    if (parser.isSet(screenshotOption) || parser.isSet(treeOption)) {
-        if (parser.isSet(treeOption)) {
+    if (!options.screenshot.isEmpty() || options.dumpTree) {
+        if (options.dumpTree) {
             const QByteArray json = QJsonDocument(itemTree(panel.currentPage())).toJson(QJsonDocument::Indented);
             std::fwrite(json.constData(), 1, json.size(), stdout);
         }
-        if (parser.isSet(screenshotOption)) {
-            const QString file = parser.value(screenshotOption);
-            const QImage image = window->grabPage();
-            if (image.isNull() || !image.save(file, "PNG")) {
-                std::fprintf(stderr, "controlpanel: could not write the screenshot %s\n", qPrintable(file));
-                return 1;
-            }
-        }
+        QString error;
+        if (!options.screenshot.isEmpty() && !ImageFile::save(window->grabPage(), options.screenshot, &error))
+            return fail(1, error);
         return 0;
     }
 
-    if (parser.isSet(scriptOption)) {
+    if (options.scriptSet) {
         HostScript script(&panel, scriptLines);
         QObject::connect(&script, &HostScript::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
         script.start();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovabstractlayoutpolicy.h"
+#include "ovlog_p.h"
 
 #include "ovlayout.h"
 #include "ovlayoutstretch.h"
@@ -99,7 +100,7 @@ void OvAbstractLayoutPolicy::insertItemAtIndex(int index, QGraphicsLayoutItem *i
     if (!item || !m_layout)
         return;
     if (item == m_layout) {
-        qWarning("OvAbstractLayoutPolicy: cannot insert a layout into itself");
+        qCWarning(lcOvLayout, "OvAbstractLayoutPolicy: cannot insert a layout into itself");
         return;
     }
     const int old = m_items.indexOf(item);

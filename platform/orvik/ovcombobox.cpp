@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovcombobox.h"
+#include "ovlog_p.h"
 
 #include "ovcomboboxpopup.h"
 #include "ovstyle.h"
@@ -133,7 +134,7 @@ QString OvComboBox::styleType() const
 void OvComboBox::setCurrentIndex(int index)
 {
     if (index < -1 || index >= count()) {
-        qWarning("OvComboBox::setCurrentIndex: index %d out of range (%d entries)", index, count());
+        qCWarning(lcOvWidgets, "OvComboBox::setCurrentIndex: index %d out of range (%d entries)", index, count());
         return;
     }
     m_current = index >= 0 ? QPersistentModelIndex(m_model->index(index, 0)) : QPersistentModelIndex();
@@ -178,7 +179,7 @@ void OvComboBox::showPopup()
     if (m_popup)
         return;
     if (!scene()) {
-        qWarning("OvComboBox::showPopup: the combo box is not in a scene");
+        qCWarning(lcOvWidgets, "OvComboBox::showPopup: the combo box is not in a scene");
         return;
     }
     m_popup = new OvComboBoxPopup(this);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovlayout.h"
+#include "ovlog_p.h"
 
 #include "ovabstractlayoutpolicy.h"
 #include "ovapplicationwindow.h"
@@ -106,7 +107,7 @@ OvLayoutAnimation *OvLayout::animation() const
 void OvLayout::setPolicy(OvAbstractLayoutPolicy *policy)
 {
     if (policy && policy->layout() != this) {
-        qWarning("OvLayout::setPolicy: the policy belongs to another layout");
+        qCWarning(lcOvLayout, "OvLayout::setPolicy: the policy belongs to another layout");
         return;
     }
     d->portrait = policy;
@@ -122,7 +123,7 @@ OvAbstractLayoutPolicy *OvLayout::policy() const
 void OvLayout::setPortraitPolicy(OvAbstractLayoutPolicy *policy)
 {
     if (policy && policy->layout() != this) {
-        qWarning("OvLayout::setPortraitPolicy: the policy belongs to another layout");
+        qCWarning(lcOvLayout, "OvLayout::setPortraitPolicy: the policy belongs to another layout");
         return;
     }
     d->portrait = policy;
@@ -137,7 +138,7 @@ OvAbstractLayoutPolicy *OvLayout::portraitPolicy() const
 void OvLayout::setLandscapePolicy(OvAbstractLayoutPolicy *policy)
 {
     if (policy && policy->layout() != this) {
-        qWarning("OvLayout::setLandscapePolicy: the policy belongs to another layout");
+        qCWarning(lcOvLayout, "OvLayout::setLandscapePolicy: the policy belongs to another layout");
         return;
     }
     d->landscape = policy;

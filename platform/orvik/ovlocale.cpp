@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovlocale.h"
+#include "ovlog_p.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,6 +10,8 @@
 #include <QRegularExpression>
 #include <QTranslator>
 #include <QtDebug>
+
+#include <dlfcn.h>
 
 namespace {
 
@@ -68,6 +71,16 @@ QStringList candidateFiles(const QString &catalog, const QString &language)
     names << catalog + QLatin1String("_en.qm") << catalog + QLatin1String(".qm");
     names.removeDuplicates();
     return names;
+}
+
+// The folder this library was loaded from, so that catalogues are found relative to it.
+QString libraryFolder()
+{
+    static const int anchor = 0;
+    Dl_info info;
+    if (!dladdr(&anchor, &info) || !info.dli_fname)
+        return QString();
+    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
 }
 
 QString findCatalog(const QString &catalog, const QString &language)
@@ -142,20 +155,20 @@ void OvLocale::setDefault(const OvLocale &locale)
 
     if (!QCoreApplication::instance()) {
         if (!def.catalogs.isEmpty())
-            qWarning("OvLocale::setDefault: no application object to install the catalogues into");
+            qCWarning(lcOvLocale, "OvLocale::setDefault: no application object to install the catalogues into");
         return;
     }
     for (const QString &catalog : std::as_const(def.catalogs)) {
         const QString file = findCatalog(catalog, def.name);
         if (file.isEmpty()) {
-            qWarning().noquote() << "OvLocale: no translation catalogue" << catalog << "for language"
+            qCWarning(lcOvLocale).noquote() << "OvLocale: no translation catalogue" << catalog << "for language"
                                  << def.name << "in" << translationPaths().join(QLatin1Char(':'));
             continue;
         }
         // Parented to the application, so that they go with it if nobody replaces them.
         auto *translator = new QTranslator(QCoreApplication::instance());
         if (!translator->load(file)) {
-            qWarning().noquote() << "OvLocale: cannot load the translation catalogue" << file;
+            qCWarning(lcOvLocale).noquote() << "OvLocale: cannot load the translation catalogue" << file;
             delete translator;
             continue;
         }
@@ -184,7 +197,11 @@ QStringList OvLocale::defaultTrCatalogs()
 QStringList OvLocale::translationPaths()
 {
     QStringList paths = qEnvironmentVariable("ORVIK_TRANSLATIONS_PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    paths << QStringLiteral(ORVIK_TRANSLATIONS_BUILD_DIR) << QStringLiteral(ORVIK_TRANSLATIONS_INSTALL_DIR);
+    const QString folder = libraryFolder();
+    if (!folder.isEmpty()) {
+        for (const QString &relative : QStringLiteral(ORVIK_TRANSLATIONS_FROM_LIB).split(QLatin1Char(':'), Qt::SkipEmptyParts))
+            paths << QDir::cleanPath(QDir(folder).filePath(relative));
+    }
     paths.removeDuplicates();
     return paths;
 }

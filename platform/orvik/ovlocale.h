@@ -11,10 +11,11 @@
  * A language with its translation catalogues. installTrCatalog() adds a catalogue by name;
  * setDefault() makes a locale the process's default, after which qtTrId() resolves the ids
  * of its catalogues. Catalogues are id-based Qt catalogues "<name>_<language>.qm", looked
- * up in $ORVIK_TRANSLATIONS_PATH (colon-separated), the build's and the installed translation
- * folders; the language comes from the environment (LANGUAGE, LC_ALL, LC_MESSAGES, LANG),
- * with English as fallback. A locale's layout direction is its language's, by Qt's rule:
- * right to left for Arabic, Hebrew, Persian, Urdu and the like.
+ * up in $ORVIK_TRANSLATIONS_PATH (colon-separated), then in share/orvik/translations beside
+ * the library's own lib/ folder (in the build tree: its translations folder); the language
+ * comes from the environment (LANGUAGE, LC_ALL, LC_MESSAGES, LANG), with English as
+ * fallback. A locale's layout direction is its language's, by Qt's rule: right to left for
+ * Arabic, Hebrew, Persian, Urdu and the like.
  */
 class ORVIK_EXPORT OvLocale : public QObject
 {

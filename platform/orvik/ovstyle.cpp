@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovstyle.h"
+#include "ovlog_p.h"
 
 #include "ovlocale.h"
 
@@ -46,13 +47,13 @@ public:
     {
         QFile file(QString::fromLatin1(themePath));
         if (!file.open(QIODevice::ReadOnly)) {
-            qWarning("orvik: cannot open the theme %s: %s", themePath, qPrintable(file.errorString()));
+            qCWarning(lcOvTheme, "orvik: cannot open the theme %s: %s", themePath, qPrintable(file.errorString()));
             return;
         }
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
         if (!doc.isObject()) {
-            qWarning("orvik: the theme %s is not valid JSON: %s", themePath, qPrintable(error.errorString()));
+            qCWarning(lcOvTheme, "orvik: the theme %s is not valid JSON: %s", themePath, qPrintable(error.errorString()));
             return;
         }
         const QVariantMap root = doc.object().toVariantMap();
@@ -118,7 +119,7 @@ public:
                 merge(values, m_styles.value(name).toMap());
             } else if (!m_warned.contains(name)) {
                 m_warned.insert(name);
-                qWarning("orvik: the theme has no style named \"%s\"; %s uses the plain style",
+                qCWarning(lcOvTheme, "orvik: the theme has no style named \"%s\"; %s uses the plain style",
                          qPrintable(name), qPrintable(type));
             }
         }

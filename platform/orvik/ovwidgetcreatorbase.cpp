@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovwidgetcreatorbase.h"
+#include "ovlog_p.h"
 
 #include <QGraphicsWidget>
 #include <QHash>
@@ -20,7 +21,7 @@ OvWidgetCreatorBase::OvWidgetCreatorBase(const char *className, const char *asse
     , m_assemblyType(assemblyType)
 {
     if (m_className.isEmpty()) {
-        qWarning("OvWidgetCreatorBase: a creator without class name is not registered");
+        qCWarning(lcOvRegistry, "OvWidgetCreatorBase: a creator without class name is not registered");
         return;
     }
     registry()[m_className].append(this);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "devicepicker.h"
 
+#include "devpicklog.h"
 #include "searchdialog.h"
 
 #include <QTimer>
@@ -9,6 +10,9 @@ DevicePicker::DevicePicker(const Options &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
 {
+    connect(this, &DevicePicker::search_result, this, [](const QString &address, const QString &name) {
+        qCDebug(lcDevpick) << "search_result" << address << name;
+    });
 }
 
 DevicePicker::~DevicePicker()
@@ -28,6 +32,7 @@ void DevicePicker::show_search_dlg(const QString &title, const QString &hint,
     Q_UNUSED(services)
     Q_UNUSED(pairing)
 
+    qCDebug(lcDevpick).noquote() << "show_search_dlg from" << (calledFromDBus() ? message().service() : QStringLiteral("this process"));
     if (m_options.withholdReply && calledFromDBus()) {
         setDelayedReply(true);
         m_unanswered.append(message());

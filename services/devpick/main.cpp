@@ -3,6 +3,7 @@
 
 #include "devicepicker.h"
 #include "devpickadaptor.h"
+#include "devpicklog.h"
 #include "knownreceivers.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QDBusConnectionInterface>
 #include <QStandardPaths>
 #include <QTextStream>
-#include <QTimer>
 
 #include <memory>
 
@@ -121,8 +121,18 @@ int main(int argc, char **argv)
         return 0;
     }
 
-    // Only the dialog needs a GUI; scripted answers run anywhere.
+    // Only the dialog needs a GUI; scripted answers run anywhere. Without a display Qt's
+    // platform plug-in would abort, so say so instead.
     std::unique_ptr<QCoreApplication> app;
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool wantsDisplay = platform.isEmpty() || platform.startsWith(QLatin1String("xcb"))
+        || platform.startsWith(QLatin1String("wayland"));
+    if (cl.options.mode == DevicePicker::Mode::Dialog && wantsDisplay && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        err << "devpick: no display for the search dialog (DISPLAY and WAYLAND_DISPLAY are not set); "
+               "--answer and --cancel work without one\n";
+        return 1;
+    }
     if (cl.options.mode == DevicePicker::Mode::Dialog)
         app = std::make_unique<QApplication>(argc, argv);
     else
@@ -171,11 +181,8 @@ int main(int argc, char **argv)
     }
 
     // A picker whose bus went away can serve no one.
-    QTimer busCheck;
-    QObject::connect(&busCheck, &QTimer::timeout, app.get(), [bus]() {
-        if (!bus.isConnected())
-            QCoreApplication::quit();
-    });
-    busCheck.start(1000);
+    bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
+                QStringLiteral("Disconnected"), app.get(), SLOT(quit()));
+    qCInfo(lcDevpick).noquote() << "serving" << service;
     return app->exec();
 }

@@ -12,6 +12,7 @@
 #include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <signal.h>
@@ -64,6 +65,7 @@ private slots:
     void initTestCase();
     void testKilledWhileRequestPending();
     void testKilledWhileDialogOpen();
+    void testBusGoneEndsPicker();
 
 private:
     void pairAfterwards(PageDriver &shown);
@@ -79,11 +81,11 @@ void PickerFaultsTest::initTestCase()
 void PickerFaultsTest::pairAfterwards(PageDriver &shown)
 {
     QProcess picker;
-    QVERIFY(startPicker(&picker, {"--answer", "00:11:22:33:44:55", "Holux M-1000C"}));
+    QVERIFY(startPicker(&picker, {"--answer", "00:11:22:33:44:55", "Kestrel Nav 10"}));
     QVERIFY(shown.choose(shown.list()->count() - 1));
-    QTRY_COMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalName")), QVariant(QStringLiteral("Holux M-1000C")));
+    QTRY_COMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalName")), QVariant(QStringLiteral("Kestrel Nav 10")));
     QCOMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalAddress")), QVariant(QStringLiteral("00:11:22:33:44:55")));
-    QTRY_COMPARE(shown.list()->itemText(shown.list()->currentIndex()), QStringLiteral("Holux M-1000C"));
+    QTRY_COMPARE(shown.list()->itemText(shown.list()->currentIndex()), QStringLiteral("Kestrel Nav 10"));
     killPicker(&picker);
 }
 
@@ -142,6 +144,30 @@ void PickerFaultsTest::testKilledWhileDialogOpen()
     QCOMPARE(after, before);
     QCOMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalAddress")).toString(), addressBefore);
     pairAfterwards(shown);
+}
+
+// A picker whose bus died has nobody to serve: it ends instead of lingering.
+void PickerFaultsTest::testBusGoneEndsPicker()
+{
+    QTemporaryDir dir;
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1",
+                                               "--address=unix:dir=" + dir.path()});
+    while (!bus.canReadLine() && bus.waitForReadyRead(10000)) {}
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+    QVERIFY(!address.isEmpty());
+    QProcess picker;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_STARTER_ADDRESS"), address);
+    picker.setProcessEnvironment(env);
+    picker.start(LocatordProcess::binary(QStringLiteral("devpick")), {"--cancel"});
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += picker.readAllStandardError()).contains("serving com.telva.devpick"), 10000);
+    bus.kill();
+    bus.waitForFinished();
+    QTRY_COMPARE_WITH_TIMEOUT(picker.state(), QProcess::NotRunning, 10000);
+    QCOMPARE(picker.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(picker.exitCode(), 0);
 }
 
 int main(int argc, char **argv)
