@@ -39,7 +39,7 @@ namespace {
 const QString picker = QStringLiteral("com.telva.devpick");
 const QString address = QStringLiteral("00:0D:B5:31:5A:C2");
 const QString oldName = QStringLiteral("Old GPS");
-const QString newName = QStringLiteral("Holux M-1000C");
+const QString newName = QStringLiteral("Trailmark GR-7");
 const char sectionPrefix[] = "SatellitePositioningContainer::";
 
 QString trId(const char *id)
