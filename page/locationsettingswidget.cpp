@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "locationsettingswidget.h"
 
+#include "daemonwatch.h"
+
 #include "networkconnectivitycontainer.h"
 #include "networkpositioningcontainer.h"
 #include "satellitepositioningcontainer.h"
@@ -19,6 +21,26 @@
 #include <QDebug>
 #include <QSizePolicy>
 #include <QTextOption>
+#include <QTimer>
+
+namespace {
+// Long enough to be read, short enough not to stand beside a later, good state.
+const int notStoredNoticeMs = 4000;
+
+QString unavailableText()
+{
+    //: Notice under the heading while the positioning service does not answer
+    //% "Location settings are not available right now"
+    return qtTrId("qtn_locfw_settings_unavailable");
+}
+
+QString notStoredText()
+{
+    //: Notice under the heading after the positioning service refused a change
+    //% "The setting could not be saved"
+    return qtTrId("qtn_locfw_setting_not_saved");
+}
+}
 
 LocationSettingsWidget::LocationSettingsWidget(ZepWidget *parent)
     : ZepStylableWidget(parent)
@@ -34,7 +56,34 @@ LocationSettingsWidget::LocationSettingsWidget(ZepWidget *parent)
     locale.installTrCatalog("locationsettings");
     OvLocale::setDefault(locale);
 
+    // Made before the sections, so that it hears how their first reads go.
+    m_daemonWatch = new DaemonWatch(this);
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    m_noticeTimer->setInterval(notStoredNoticeMs);
+    connect(m_noticeTimer, &QTimer::timeout, this, [this] {
+        if (m_daemonWatch->isReachable())
+            hideNotice();
+    });
+    // Queued: the watch speaks from inside a section's call, which must finish first.
+    connect(m_daemonWatch, &DaemonWatch::reachabilityChanged, this, [this] { showAvailability(); },
+            Qt::QueuedConnection);
+    connect(m_daemonWatch, &DaemonWatch::returned, this, [this] { daemonReturned(); }, Qt::QueuedConnection);
+    connect(m_daemonWatch, &DaemonWatch::notStored, this, [this] {
+        if (!m_daemonWatch->isReachable())
+            return;
+        showNotice(notStoredText());
+        m_noticeTimer->start();
+    }, Qt::QueuedConnection);
+    connect(m_daemonWatch, &DaemonWatch::stored, this, [this] {
+        if (m_daemonWatch->isReachable() && m_noticeTimer->isActive()) {
+            m_noticeTimer->stop();
+            hideNotice();
+        }
+    }, Qt::QueuedConnection);
+
     initWidget();
+    showAvailability();
 }
 
 LocationSettingsWidget::~LocationSettingsWidget()
@@ -108,4 +157,61 @@ void LocationSettingsWidget::changeWidgetPage(int widgetId)
 {
     qDebug() << "LocationSettingsWidget::changeWidgetPage( widgetId = " << widgetId << " \n";
     emit changeWidget(widgetId);
+}
+
+void LocationSettingsWidget::showAvailability()
+{
+    // The satellite section is built last; until then the constructor comes back here.
+    if (!m_satellitePositioningContainer)
+        return;
+    const bool reachable = m_daemonWatch->isReachable();
+    m_networkPositioningContainer->setControlsEnabled(reachable);
+    m_networkConnectivityContainer->setControlsEnabled(reachable);
+    m_satellitePositioningContainer->setControlsEnabled(reachable);
+    if (!reachable) {
+        m_noticeTimer->stop();
+        showNotice(unavailableText());
+    } else if (!m_noticeTimer->isActive()) {
+        hideNotice();
+    }
+}
+
+void LocationSettingsWidget::daemonReturned()
+{
+    if (!m_daemonWatch->isReachable())
+        return;
+    // What the sections show was read before, or not at all: ask again, write nothing.
+    m_networkPositioningContainer->rereadSettings();
+    m_networkConnectivityContainer->rereadSettings();
+    m_satellitePositioningContainer->rereadSettings();
+    showAvailability();
+}
+
+void LocationSettingsWidget::showNotice(const QString &text)
+{
+    auto *mainLayout = dynamic_cast<OvLayout *>(layout());
+    OvAbstractLayoutPolicy *policy = mainLayout ? mainLayout->policy() : nullptr;
+    if (!policy)
+        return;
+    if (!m_noticeLabel) {
+        m_noticeLabel = new OvLabel(text, nullptr);
+        m_noticeLabel->setObjectName(QStringLiteral("ls_notice_label"));
+        m_noticeLabel->setStyleName(QStringLiteral("CommonSubTextInverted"));
+        m_noticeLabel->setWrapMode(QTextOption::WordWrap);
+        m_noticeLabel->setWordWrap(true);
+        // Right under the heading; the layout makes it a child of the page.
+        static_cast<OvLinearLayoutPolicy *>(policy)->insertItem(1, m_noticeLabel);
+    } else {
+        m_noticeLabel->setText(text);
+    }
+}
+
+void LocationSettingsWidget::hideNotice()
+{
+    if (!m_noticeLabel)
+        return;
+    if (auto *mainLayout = dynamic_cast<OvLayout *>(layout()))
+        mainLayout->removeItem(m_noticeLabel);
+    delete m_noticeLabel;
+    m_noticeLabel = nullptr;
 }

@@ -141,6 +141,22 @@ void NetworkConnectivityContainer::onLocationSettingsChanged(QString key)
     // Only a change the daemon reports is followed; the page's first call costs no round trip.
     if (!sender() || sender() != m_settingsInterface || key != SettingKey::NetworkConnectivity)
         return;
+    showStoredState();
+}
+
+void NetworkConnectivityContainer::rereadSettings()
+{
+    showStoredState();
+}
+
+void NetworkConnectivityContainer::setControlsEnabled(bool enabled)
+{
+    for (OvButton *button : std::as_const(m_switchButtons))
+        button->setEnabled(enabled);
+}
+
+void NetworkConnectivityContainer::showStoredState()
+{
     const QVariant stored = m_settingsInterface->getValue(SettingKey::NetworkConnectivity);
     // A failed read gives no state to show: keep the switch as it is.
     if (stored.typeId() != QMetaType::Bool)

@@ -31,6 +31,10 @@ public:
     void buildLandscapeLayout();
     void buildPortraitLayout();
 
+    // Shows the daemon's value again, as on its change notification; writes nothing.
+    void rereadSettings();
+    void setControlsEnabled(bool enabled);
+
 signals:
     void networkConnectivitySwitchButtonClicked(bool checked);
 
@@ -39,6 +43,7 @@ public slots:
     void onLocationSettingsChanged(QString key);
 
 private:
+    void showStoredState();
     // Shows a state on the switch without writing it to the daemon.
     void showSwitchState(OvButton *button, bool checked);
 

@@ -11,6 +11,7 @@
 #include <ovlinearlayoutpolicy.h>
 
 #include <QDebug>
+#include <QMetaType>
 #include <QTextOption>
 
 NetworkPositioningContainer::NetworkPositioningContainer(QGraphicsItem *parent)
@@ -135,11 +136,8 @@ void NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled(bool che
         } else {
             qWarning() << "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled ls_positioning_switch_button value not set";
             // The daemon still holds the previous state; show that one, without writing it.
-            if (button) {
-                m_revertingSwitch = true;
-                button->setChecked(!checked);
-                m_revertingSwitch = false;
-            }
+            if (button)
+                showSwitchState(button, !checked);
         }
     } else {
         qDebug() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized" << "\n";
@@ -157,4 +155,35 @@ void NetworkPositioningContainer::onLocationSettingsChanged(QString key)
         buildPortraitLayout();
         buildLandscapeLayout();
     }
+    // Only a change the daemon reports is followed; the page's first call costs no round trip.
+    if (key == SettingKey::Positioning && sender() && sender() == m_settingsInterface)
+        showStoredState();
+}
+
+void NetworkPositioningContainer::rereadSettings()
+{
+    showStoredState();
+}
+
+void NetworkPositioningContainer::setControlsEnabled(bool enabled)
+{
+    for (OvButton *button : std::as_const(m_switchButtons))
+        button->setEnabled(enabled);
+}
+
+void NetworkPositioningContainer::showStoredState()
+{
+    const QVariant stored = m_settingsInterface->getValue(SettingKey::Positioning);
+    // A failed read gives no state to show: keep the switch as it is.
+    if (stored.typeId() != QMetaType::Bool)
+        return;
+    for (OvButton *button : std::as_const(m_switchButtons))
+        showSwitchState(button, stored.toBool());
+}
+
+void NetworkPositioningContainer::showSwitchState(OvButton *button, bool checked)
+{
+    m_revertingSwitch = true;
+    button->setChecked(checked);
+    m_revertingSwitch = false;
 }

@@ -16,6 +16,7 @@ class SettingsInterface;
 /*
  * The network positioning block of the settings page: a title and description with a
  * switch at their right that turns network-based positioning ("Positioning") on and off.
+ * The switch follows changes the daemon reports.
  */
 class NetworkPositioningContainer : public OvContainer
 {
@@ -30,6 +31,10 @@ public:
     void buildLandscapeLayout();
     void buildPortraitLayout();
 
+    // Shows the daemon's value again, as on its change notification; writes nothing.
+    void rereadSettings();
+    void setControlsEnabled(bool enabled);
+
 signals:
     void positioningSwitchButtonClicked(bool checked);
 
@@ -38,6 +43,9 @@ public slots:
     void onLocationSettingsChanged(QString key);
 
 private:
+    void showStoredState();
+    void showSwitchState(OvButton *button, bool checked);
+
     QList<OvButton *> m_switchButtons;
     LocationSettingsListItem *m_listItem = nullptr;
     OvLayout *m_outerLayout = nullptr;
@@ -47,7 +55,8 @@ private:
     OvLinearLayoutPolicy *m_innerLandscapePolicy = nullptr;
     OvLinearLayoutPolicy *m_innerPortraitPolicy = nullptr;
     SettingsInterface *m_settingsInterface = nullptr;
-    // Set while a refused write turns the switch back, so that the turn-back is not written.
+    // Set while the switch is set from code (turn-back, daemon change), so that it is not
+    // written back.
     bool m_revertingSwitch = false;
 };
 

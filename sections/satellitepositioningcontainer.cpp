@@ -13,6 +13,7 @@
 
 #include <QAbstractItemModel>
 #include <QDebug>
+#include <QMetaType>
 #include <QStringList>
 #include <QTextOption>
 
@@ -167,7 +168,13 @@ void SatellitePositioningContainer::createContent()
         deviceList->addItem(selectAnotherText());
     }
 
-    chooseCurrentEntry();
+    // Current entry: the external receiver or the pairing entry when the internal receiver
+    // is allowed but not chosen, otherwise the first entry.
+    int current = 0;
+    if (!m_settingsInterface->getValue(SettingKey::SatellitePositioningInternal).toBool()
+        && !m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool())
+        current = 1;
+    deviceList->setCurrentIndex(current);
 
     m_mainLayout = new OvLayout(nullptr);
     m_mainLandscapePolicy = new OvLinearLayoutPolicy(m_mainLayout, Qt::Vertical);
@@ -255,7 +262,9 @@ void SatellitePositioningContainer::onLocationSettingsButtonActivated(int index)
 
     if (index == 0) {
         if (!m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool()) {
-            writeSetting(SettingKey::SatellitePositioningInternal, QVariant(true));
+            // Refused: the list shows again what the daemon holds.
+            if (!writeSetting(SettingKey::SatellitePositioningInternal, QVariant(true)))
+                chooseCurrentEntry();
             return;
         }
         if (deviceList->count() == 1)
@@ -264,9 +273,10 @@ void SatellitePositioningContainer::onLocationSettingsButtonActivated(int index)
     }
 
     const int count = deviceList->count();
-    if (index == count - 2)
-        writeSetting(SettingKey::SatellitePositioningInternal, QVariant(false));
-    else if (index == count - 1)
+    if (index == count - 2) {
+        if (!writeSetting(SettingKey::SatellitePositioningInternal, QVariant(false)))
+            chooseCurrentEntry();
+    } else if (index == count - 1)
         onPairNewDeviceButtonClicked();
 }
 
@@ -309,7 +319,7 @@ void SatellitePositioningContainer::onLocationSettingsChanged(QString key)
 
     QVariant value;
     if (key == SettingKey::SatellitePositioning) {
-        showSwitchState(m_settingsInterface->getValue(key).toBool());
+        showStoredSwitchState();
     } else if (key == SettingKey::SatellitePositioningInternal) {
         if (!isOwnEcho(key, &value))
             chooseCurrentEntry();
@@ -327,7 +337,27 @@ void SatellitePositioningContainer::onPairNewDeviceButtonClicked()
     qDebug() << "SatellitePositioningContainer::onPairNewDeviceButtonClicked systemBus.call("
              << m_pairRequest << ")" << "\n";
     // The picker answers later with search_result; its reply to the request says nothing.
-    m_systemBus.call(m_pairRequest, QDBus::Block, -1);
+    // No picker, or one that refused: nothing is being paired, so the list leaves the
+    // pairing entry for the one the daemon holds.
+    const QDBusMessage reply = m_systemBus.call(m_pairRequest, QDBus::Block, -1);
+    if (reply.type() == QDBusMessage::ErrorMessage)
+        chooseCurrentEntry();
+}
+
+void SatellitePositioningContainer::rereadSettings()
+{
+    // Whatever was written before is what the daemon is asked for now.
+    m_pendingEchoes.clear();
+    showStoredSwitchState();
+    fillDeviceList();
+}
+
+void SatellitePositioningContainer::setControlsEnabled(bool enabled)
+{
+    for (OvButton *button : std::as_const(m_switchButtons))
+        button->setEnabled(enabled);
+    for (OvComboBox *comboBox : std::as_const(m_comboBoxes))
+        comboBox->setEnabled(enabled);
 }
 
 void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString name)
@@ -431,15 +461,21 @@ void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString
     }
 }
 
-// Current entry: the external receiver or the pairing entry when the internal receiver is
-// allowed but not chosen, otherwise the first entry.
+// Current entry, as when the list was built, from the daemon's values; a failed read leaves
+// the list as it is rather than showing a choice nobody made.
 void SatellitePositioningContainer::chooseCurrentEntry()
 {
     OvComboBox *deviceList = m_comboBoxes.value(0);
+    const QVariant internal = m_settingsInterface->getValue(SettingKey::SatellitePositioningInternal);
+    if (internal.typeId() != QMetaType::Bool)
+        return;
     int index = 0;
-    if (!m_settingsInterface->getValue(SettingKey::SatellitePositioningInternal).toBool()
-        && !m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool())
-        index = 1;
+    if (!internal.toBool()) {
+        const QVariant disabled = m_settingsInterface->getValue(SettingKey::InternalGpsDisabled);
+        if (disabled.typeId() != QMetaType::Bool)
+            return;
+        index = disabled.toBool() ? 0 : 1;
+    }
     deviceList->setCurrentIndex(index);
 }
 
@@ -448,8 +484,15 @@ void SatellitePositioningContainer::chooseCurrentEntry()
 void SatellitePositioningContainer::fillDeviceList()
 {
     OvComboBox *deviceList = m_comboBoxes.value(0);
-    const bool internalDisabled = m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool();
-    m_externalName = externalNameOf(m_settingsInterface->getValue(SettingKey::SatellitePositioningExternalName));
+    const QVariant disabled = m_settingsInterface->getValue(SettingKey::InternalGpsDisabled);
+    if (disabled.typeId() != QMetaType::Bool)
+        return;
+    // A failed read is the integer 0; any other answer that is not text means no receiver.
+    const QVariant name = m_settingsInterface->getValue(SettingKey::SatellitePositioningExternalName);
+    if (name.typeId() == QMetaType::Int)
+        return;
+    const bool internalDisabled = disabled.toBool();
+    m_externalName = externalNameOf(name);
 
     QStringList entries;
     if (!internalDisabled)
@@ -468,6 +511,14 @@ void SatellitePositioningContainer::fillDeviceList()
             deviceList->addItem(entry);
     }
     chooseCurrentEntry();
+}
+
+void SatellitePositioningContainer::showStoredSwitchState()
+{
+    const QVariant stored = m_settingsInterface->getValue(SettingKey::SatellitePositioning);
+    // A failed read gives no state to show: keep the switch as it is.
+    if (stored.typeId() == QMetaType::Bool)
+        showSwitchState(stored.toBool());
 }
 
 void SatellitePositioningContainer::showSwitchState(bool checked)

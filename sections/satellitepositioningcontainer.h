@@ -42,6 +42,10 @@ public:
     void buildPortraitLayout();
     void init();
 
+    // Shows the daemon's values again, as on their change notifications; writes nothing.
+    void rereadSettings();
+    void setControlsEnabled(bool enabled);
+
 signals:
     void gpsDeviceButtonClicked();
     void satellitePositioningSwitchButtonClicked(bool checked);
@@ -58,6 +62,7 @@ public slots:
 private:
     void fillDeviceList();
     void chooseCurrentEntry();
+    void showStoredSwitchState();
     void showSwitchState(bool checked);
     bool writeSetting(const QString &key, const QVariant &value);
     bool isOwnEcho(const QString &key, QVariant *current);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "settingsinterface.h"
 
+#include "daemonwatch.h"
+
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusReply>
@@ -36,8 +38,11 @@ QVariant SettingsInterface::getValue(QString key)
 {
     // QDBusReply checks that the first argument is there and is a variant.
     const QDBusReply<QDBusVariant> reply = m_interface->call(QStringLiteral("getSetting"), key);
-    if (reply.isValid())
+    if (reply.isValid()) {
+        DaemonWatch::report(DaemonWatch::Answered);
         return reply.value().variant();
+    }
+    DaemonWatch::report(DaemonWatch::isUnanswered(reply.error()) ? DaemonWatch::Unanswered : DaemonWatch::Answered);
     qWarning() << "Failed to read settings:" << reply.error().message();
     return QVariant(0);
 }
@@ -47,8 +52,11 @@ bool SettingsInterface::setValue(QString key, QVariant value)
     // Wrapped, so that the value goes out as a D-Bus variant and not as its bare type.
     const QDBusReply<bool> reply = m_interface->call(QStringLiteral("setSetting"), key,
                                                      QVariant::fromValue(QDBusVariant(value)));
-    if (reply.isValid() && reply.value())
+    if (reply.isValid() && reply.value()) {
+        DaemonWatch::report(DaemonWatch::Stored);
         return true;
+    }
+    DaemonWatch::report(DaemonWatch::isUnanswered(reply.error()) ? DaemonWatch::Unanswered : DaemonWatch::NotStored);
     qDebug() << "Error saving settings:" << reply.error().message();
     return false;
 }

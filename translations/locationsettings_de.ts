@@ -74,5 +74,15 @@
         <extracomment>Entry of the GPS device list: pairs a different Bluetooth GPS receiver</extracomment>
         <translation>Anderes externes GPS-Gerät auswählen</translation>
     </message>
+    <message id="qtn_locfw_settings_unavailable">
+        <source>Location settings are not available right now</source>
+        <extracomment>Notice under the heading while the positioning service does not answer</extracomment>
+        <translation>Standorteinstellungen sind gerade nicht verfügbar</translation>
+    </message>
+    <message id="qtn_locfw_setting_not_saved">
+        <source>The setting could not be saved</source>
+        <extracomment>Notice under the heading after the positioning service refused a change</extracomment>
+        <translation>Die Einstellung konnte nicht gespeichert werden</translation>
+    </message>
 </context>
 </TS>

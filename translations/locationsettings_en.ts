@@ -74,5 +74,15 @@
         <extracomment>Entry of the GPS device list: pairs a different Bluetooth GPS receiver</extracomment>
         <translation>Select another external GPS device</translation>
     </message>
+    <message id="qtn_locfw_settings_unavailable">
+        <source>Location settings are not available right now</source>
+        <extracomment>Notice under the heading while the positioning service does not answer</extracomment>
+        <translation>Location settings are not available right now</translation>
+    </message>
+    <message id="qtn_locfw_setting_not_saved">
+        <source>The setting could not be saved</source>
+        <extracomment>Notice under the heading after the positioning service refused a change</extracomment>
+        <translation>The setting could not be saved</translation>
+    </message>
 </context>
 </TS>

@@ -129,9 +129,9 @@ void DaemonFaultsTest::initTestCase()
     QVERIFY(QDBusConnection::sessionBus().isConnected());
 }
 
-// The page stays open while the daemon is killed and started again: while it is gone every
-// switch refuses with its warning and shows the old state; afterwards they work again and
-// the change signal of the new daemon reaches the page.
+// The page stays open while the daemon is killed and started again: while it is gone the
+// page says so and takes no tap; afterwards the switches work again and the change signal of
+// the new daemon reaches the page.
 void DaemonFaultsTest::testDaemonKilledWhilePageOpen()
 {
     LocatordProcess daemon;
@@ -140,28 +140,20 @@ void DaemonFaultsTest::testDaemonKilledWhilePageOpen()
     QVERIFY(shown.open());
     const QStringList switches = {PageDriver::positioning, PageDriver::connectivity, PageDriver::satellite};
     const QStringList keys = {"Positioning", "NetworkConnectivity", "SatellitePositioning"};
-    const QStringList warnings = {
-        "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled ls_positioning_switch_button value not set",
-        "NetworkConnectivityContainer::onLocationSettingsTextEdittextChanged ls_network_connectivity_switch_button value not set",
-        "SatellitePositioningContainer::onLocationSettingsSwitchButtonToggled ls_satellite_positioning_switch_button value not set",
-    };
     for (const QString &name : switches)
         QVERIFY2(shown.button(name)->isChecked(), qPrintable(name)); // the daemon's defaults
 
     daemon.kill();
+    QTRY_VERIFY(PageDriver::find<OvLabel>(shown.page, QStringLiteral("ls_notice_label")));
     MessageCapture capture;
     for (int i = 0; i < switches.size(); ++i) {
-        capture.clear();
         shown.click(shown.button(switches.at(i)));
         QVERIFY2(shown.button(switches.at(i))->isChecked(), qPrintable(switches.at(i)));
-        QCOMPARE(capture.count(QtWarningMsg, warnings.at(i)), 1);
-        bool saving = false;
-        for (const QString &line : capture.texts(QtDebugMsg))
-            saving = saving || line.startsWith(QLatin1String("Error saving settings: \""));
-        QVERIFY2(saving, qPrintable(capture.texts().join('\n')));
     }
+    QCOMPARE(capture.texts(QtWarningMsg), QStringList());
 
     QVERIFY(daemon.start());
+    QTRY_VERIFY(!PageDriver::find<OvLabel>(shown.page, QStringLiteral("ls_notice_label")));
     capture.clear();
     for (int i = 0; i < switches.size(); ++i) {
         shown.click(shown.button(switches.at(i)));

@@ -8,6 +8,7 @@
 #include <ovbutton.h>
 #include <ovcombobox.h>
 #include <ovcomboboxpopup.h>
+#include <ovlabel.h>
 
 #include <QFile>
 #include <QGraphicsItem>

@@ -37,7 +37,7 @@ void SoakTest::initTestCase()
     QVERIFY(m_daemon.start());
     for (const char *key : {"Positioning", "NetworkConnectivity", "SatellitePositioning", "SatellitePositioningInternal"})
         m_daemon.setValue(QString::fromLatin1(key), true);
-    m_daemon.setValue(QStringLiteral("SatellitePositioningExternalName"), QStringLiteral("Holux M-1000C"));
+    m_daemon.setValue(QStringLiteral("SatellitePositioningExternalName"), QStringLiteral("Trailmark GR-7"));
 }
 
 void SoakTest::testOpenClose()

@@ -9,6 +9,7 @@
 #include "networkconnectivitycontainer.h"
 #include "networkpositioningcontainer.h"
 #include "satellitepositioningcontainer.h"
+#include "pagedriver.h"
 
 #include <ovapplication.h>
 #include <ovapplicationwindow.h>
@@ -28,6 +29,33 @@
 namespace {
 
 const QString EnglishHeading = QStringLiteral("Location");
+const QString UnavailableNotice = QStringLiteral("Location settings are not available right now");
+const QString NotStoredNotice = QStringLiteral("The setting could not be saved");
+
+QString noticeOf(QGraphicsItem *page)
+{
+    auto *notice = findItem<OvLabel>(page, QStringLiteral("ls_notice_label"));
+    return notice && notice->isVisible() ? notice->text() : QString();
+}
+
+// The three switches and the device list: what the user can change.
+QList<QGraphicsWidget *> controlsOf(QGraphicsItem *page)
+{
+    QList<QGraphicsWidget *> controls;
+    for (const QString &name : {PageDriver::positioning, PageDriver::connectivity, PageDriver::satellite})
+        controls << findItem<OvButton>(page, name);
+    controls << findItem<OvComboBox>(page, PageDriver::deviceList);
+    return controls;
+}
+
+bool controlsEnabled(QGraphicsItem *page, bool enabled)
+{
+    for (QGraphicsWidget *control : controlsOf(page)) {
+        if (!control || control->isEnabled() != enabled)
+            return false;
+    }
+    return true;
+}
 
 void settle(QGraphicsWidget *page)
 {
@@ -85,6 +113,8 @@ private slots:
     void testChangeWidgetPageAndAppear();
     void testNoWritesWhileBuilding();
     void testDaemonAbsent();
+    void testRefusedWrite_data();
+    void testRefusedWrite();
     void testOpenCloseLeavesNothing();
 
 private:
@@ -352,29 +382,85 @@ void LocationSettingsWidgetTest::testNoWritesWhileBuilding()
     QCOMPARE(writes.first().args, QStringList({"string \"SatellitePositioningInternal\"", "variant boolean false"}));
 }
 
+// Opened before the daemon runs, the page says so under the heading and offers nothing to
+// change; once the daemon takes its name the sections show what it holds, and the same
+// happens when it goes away and comes back. Nothing is written meanwhile.
 void LocationSettingsWidgetTest::testDaemonAbsent()
 {
     m_daemon.stop();
     MessageCapture capture;
     capture.setQuiet(true);
-    {
-        QGraphicsScene scene;
-        auto *page = new LocationSettingsWidget(nullptr);
-        scene.addItem(page);
-        page->resize(480, 854);
-        settle(page);
-        QStringList names;
-        OvAbstractLayoutPolicy *policy = pagePolicy(page);
-        for (int i = 0; i < policy->count(); ++i)
-            names.append(nameOf(policy->itemAt(i)));
-        QCOMPARE(names.mid(3, 3), QStringList({"NetworkPositioningContainer/ls_network_positioning_container",
-                                               "NetworkConnectivityContainer/ls_network_connectivity_container",
-                                               "SatellitePositioningContainer/ls_satellite_positioning_container"}));
-        for (int i = 3; i < 6; ++i)
-            QVERIFY(static_cast<QGraphicsWidget *>(dynamic_cast<QGraphicsWidget *>(policy->itemAt(i)))->geometry().height() > 0);
-        QCOMPARE(findItem<OvLabel>(page, "ls_positioning_label")->text(), EnglishHeading);
-    }
+    QGraphicsScene scene;
+    auto *page = new LocationSettingsWidget(nullptr);
+    scene.addItem(page);
+    page->resize(480, 854);
+    settle(page);
+    QStringList names;
+    OvAbstractLayoutPolicy *policy = pagePolicy(page);
+    for (int i = 0; i < policy->count(); ++i)
+        names.append(nameOf(policy->itemAt(i)));
+    QCOMPARE(names, QStringList({"OvLabel/ls_positioning_label", "OvLabel/ls_notice_label",
+                                 "OvSeparator/ls_positioning_label_separator",
+                                 "OvStylableWidget/ls_network_positioning_label_spacer",
+                                 "NetworkPositioningContainer/ls_network_positioning_container",
+                                 "NetworkConnectivityContainer/ls_network_connectivity_container",
+                                 "SatellitePositioningContainer/ls_satellite_positioning_container",
+                                 "stretch 1"}));
+    for (int i = 1; i < 7; ++i)
+        QVERIFY(static_cast<QGraphicsWidget *>(dynamic_cast<QGraphicsWidget *>(policy->itemAt(i)))->geometry().height() > 0);
+    QCOMPARE(noticeOf(page), UnavailableNotice);
+    QVERIFY(controlsEnabled(page, false));
+
+    m_daemon.clearCalls();
     QVERIFY(m_daemon.start());
+    QTRY_COMPARE(noticeOf(page), QString());
+    QVERIFY(controlsEnabled(page, true));
+    QVERIFY(findItem<OvButton>(page, PageDriver::positioning)->isChecked());
+    QVERIFY(findItem<OvButton>(page, PageDriver::satellite)->isChecked());
+
+    m_daemon.stop();
+    QTRY_COMPARE(noticeOf(page), UnavailableNotice);
+    QVERIFY(controlsEnabled(page, false));
+    m_daemon.setValue("Positioning", false);
+    QVERIFY(m_daemon.start());
+    QTRY_COMPARE(noticeOf(page), QString());
+    QVERIFY(!findItem<OvButton>(page, PageDriver::positioning)->isChecked());
+    QVERIFY(controlsEnabled(page, true));
+    m_daemon.setValue("Positioning", true);
+    QCOMPARE(m_daemon.callCount("setSetting"), 0);
+}
+
+void LocationSettingsWidgetTest::testRefusedWrite_data()
+{
+    QTest::addColumn<QString>("switchName");
+    QTest::addColumn<int>("refusal");
+    QTest::newRow("network positioning, error reply") << PageDriver::positioning << int(FakeLocatord::SetError);
+    QTest::newRow("connectivity, false") << PageDriver::connectivity << int(FakeLocatord::SetFalse);
+    QTest::newRow("satellite, error reply") << PageDriver::satellite << int(FakeLocatord::SetError);
+}
+
+// A refused write turns the switch back and tells the user; the next write that the
+// daemon takes clears the notice.
+void LocationSettingsWidgetTest::testRefusedWrite()
+{
+    QFETCH(QString, switchName);
+    QFETCH(int, refusal);
+    PageDriver shown;
+    QVERIFY(shown.open());
+    OvButton *button = shown.button(switchName);
+    const bool before = button->isChecked();
+    m_daemon.setSetMode(FakeLocatord::SetMode(refusal));
+    shown.click(button);
+    m_daemon.setSetMode(FakeLocatord::SetNormal);
+    QCOMPARE(button->isChecked(), before);
+    QTRY_COMPARE(noticeOf(shown.page), NotStoredNotice);
+    QVERIFY(controlsEnabled(shown.page, true));
+
+    shown.click(button);
+    QCOMPARE(button->isChecked(), !before);
+    QCoreApplication::processEvents(); // at once, long before the notice would go by itself
+    QCOMPARE(noticeOf(shown.page), QString());
+    shown.click(button); // as the daemon held it
 }
 
 void LocationSettingsWidgetTest::testOpenCloseLeavesNothing()

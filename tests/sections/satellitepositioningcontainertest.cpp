@@ -39,7 +39,7 @@ namespace {
 const QString picker = QStringLiteral("com.telva.devpick");
 const QString address = QStringLiteral("00:0D:B5:31:5A:C2");
 const QString oldName = QStringLiteral("Old GPS");
-const QString newName = QStringLiteral("Holux M-1000C");
+const QString newName = QStringLiteral("Trailmark GR-7");
 const char sectionPrefix[] = "SatellitePositioningContainer::";
 
 QString trId(const char *id)
@@ -718,7 +718,8 @@ void SatellitePositioningContainerTest::testPickerAbsent()
     for (const BusMonitor::Message &m : m_systemMonitor.messages())
         unknown |= m.kind == QLatin1String("error") && m.errorName == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown");
     QVERIFY(unknown);
-    QCOMPARE(shown.list->currentIndex(), 2);
+    // Nothing is being paired: the list shows the receiver the daemon holds again.
+    QCOMPARE(shown.list->currentIndex(), 0);
     QVERIFY(capture.texts(QtWarningMsg).isEmpty());
 
     choose(shown, 1);
@@ -828,6 +829,7 @@ void SatellitePositioningContainerTest::testFollowsDaemon()
     m_locatordDisabled = -1;
     FakeLocatord fake;
     fake.setValue(QStringLiteral("SatellitePositioningExternalName"), oldName);
+    fake.setValue(QStringLiteral("SatellitePositioning"), true);
     QVERIFY(fake.start());
     Shown again;
     show(again);
@@ -839,6 +841,18 @@ void SatellitePositioningContainerTest::testFollowsDaemon()
     QCOMPARE(again.list->currentIndex(), 0);
     for (const QString &call : fake.calls())
         QVERIFY2(call.startsWith(QLatin1String("getSetting")), qPrintable(call));
+
+    // Notifications whose reads fail leave the switch and the list as they are.
+    fake.setGetMode(FakeLocatord::GetError);
+    capture.clear();
+    const QStringList keys = {"SatellitePositioning", "InternalGpsDisabled", "SatellitePositioningExternalName",
+                              "SatellitePositioningInternal"};
+    for (const QString &key : keys)
+        fake.emitValueChanged(key);
+    QTRY_COMPARE(capture.count(QtDebugMsg, keyTrace(keys.last())), 1);
+    QVERIFY(again.switchButton->isChecked());
+    QCOMPARE(entries(again.list), (QStringList{oldName, trId("qtn_locfw_select_another_external_gps")}));
+    QCOMPARE(again.list->currentIndex(), 0);
     again.window.reset();
     fake.stop();
 }

@@ -15,11 +15,11 @@ namespace {
 QString sourceDir() { return qEnvironmentVariable("LS_SOURCE_DIR"); }
 QString buildDir() { return qEnvironmentVariable("LS_BUILD_DIR"); }
 
-// Every id the program looks up, from the sources that ship (not the tests).
-QMap<QString, QString> usedIds()
+// Every id of one catalogue that the program looks up, from the sources that ship (not the tests).
+QMap<QString, QString> usedIds(const QString &prefix)
 {
     QMap<QString, QString> ids; // id -> first file using it
-    const QRegularExpression call(QStringLiteral("qtTrId\\s*\\(\\s*\"(qtn_locfw_[A-Za-z0-9_]*)\""));
+    const QRegularExpression call(QStringLiteral("qtTrId\\s*\\(\\s*\"(%1[A-Za-z0-9_]*)\"").arg(prefix));
     for (const char *folder : {"applet", "page", "sections", "settings", "host", "platform"}) {
         QDirIterator it(sourceDir() + QLatin1Char('/') + QLatin1String(folder),
                         {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
@@ -79,36 +79,52 @@ class TranslationsTest : public QObject
     Q_OBJECT
 
 private slots:
+    void testCataloguesMatchTheCode_data();
     void testCataloguesMatchTheCode();
+    void testCompiledCataloguesResolve_data() { testCataloguesMatchTheCode_data(); }
     void testCompiledCataloguesResolve();
     void testLanguageFromEnvironment_data();
     void testLanguageFromEnvironment();
 };
 
+void TranslationsTest::testCataloguesMatchTheCode_data()
+{
+    QTest::addColumn<QString>("catalogue");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("knownId");
+    QTest::newRow("applet") << "locationsettings" << "qtn_locfw_" << "qtn_locfw_positioning";
+    QTest::newRow("host") << "controlpanel" << "qtn_cp_" << "qtn_cp_settings";
+}
+
 void TranslationsTest::testCataloguesMatchTheCode()
 {
-    const QMap<QString, QString> used = usedIds();
-    QVERIFY2(used.contains("qtn_locfw_positioning"), "the scan found no ids: LS_SOURCE_DIR?");
-    const QStringList tsFiles = QDir(sourceDir() + "/translations").entryList({"locationsettings_*.ts"}, QDir::Files);
-    QVERIFY2(tsFiles.size() >= 2, "English and at least one more language");
-    QVERIFY(tsFiles.contains("locationsettings_en.ts"));
+    QFETCH(QString, catalogue);
+    QFETCH(QString, prefix);
+    QFETCH(QString, knownId);
+    const QMap<QString, QString> used = usedIds(prefix);
+    QVERIFY2(used.contains(knownId), "the scan found no ids: LS_SOURCE_DIR?");
+    const QStringList tsFiles = QDir(sourceDir() + "/translations").entryList({catalogue + "_*.ts"}, QDir::Files);
+    QVERIFY2(tsFiles.size() >= 3, "English, German and Arabic");
+    QVERIFY(tsFiles.contains(catalogue + "_en.ts"));
     for (const QString &name : tsFiles) {
-        const Catalogue catalogue = readTs(sourceDir() + "/translations/" + name);
-        QVERIFY2(!catalogue.language.isEmpty(), qPrintable(name));
+        const Catalogue ts = readTs(sourceDir() + "/translations/" + name);
+        QVERIFY2(!ts.language.isEmpty(), qPrintable(name));
         for (auto it = used.cbegin(); it != used.cend(); ++it)
-            QVERIFY2(catalogue.texts.contains(it.key()),
+            QVERIFY2(ts.texts.contains(it.key()),
                      qPrintable(QStringLiteral("%1 lacks %2, used in %3").arg(name, it.key(), it.value())));
-        for (const QString &id : catalogue.texts.keys())
+        for (const QString &id : ts.texts.keys())
             QVERIFY2(used.contains(id), qPrintable(QStringLiteral("%1 holds %2, which no code uses").arg(name, id)));
-        QVERIFY2(catalogue.unfinished.isEmpty(),
-                 qPrintable(QStringLiteral("%1: untranslated %2").arg(name, catalogue.unfinished.join(", "))));
+        QVERIFY2(ts.unfinished.isEmpty(),
+                 qPrintable(QStringLiteral("%1: untranslated %2").arg(name, ts.unfinished.join(", "))));
     }
 }
 
 void TranslationsTest::testCompiledCataloguesResolve()
 {
-    const QStringList ids = usedIds().keys();
-    const QStringList tsFiles = QDir(sourceDir() + "/translations").entryList({"locationsettings_*.ts"}, QDir::Files);
+    QFETCH(QString, catalogue);
+    QFETCH(QString, prefix);
+    const QStringList ids = usedIds(prefix).keys();
+    const QStringList tsFiles = QDir(sourceDir() + "/translations").entryList({catalogue + "_*.ts"}, QDir::Files);
     QMap<QString, QStringList> textsByLanguage;
     for (const QString &ts : tsFiles) {
         const QString qm = buildDir() + "/translations/" + QString(ts).replace(".ts", ".qm");
@@ -125,11 +141,11 @@ void TranslationsTest::testCompiledCataloguesResolve()
     }
     // A second language is really another language, not a copy of the English texts.
     for (auto it = textsByLanguage.cbegin(); it != textsByLanguage.cend(); ++it) {
-        if (it.key() == QLatin1String("locationsettings_en.ts"))
+        if (it.key() == catalogue + "_en.ts")
             continue;
         int same = 0;
         for (int i = 0; i < ids.size(); ++i)
-            same += it.value().at(i) == textsByLanguage.value("locationsettings_en.ts").at(i);
+            same += it.value().at(i) == textsByLanguage.value(catalogue + "_en.ts").at(i);
         QVERIFY2(same <= ids.size() / 4, qPrintable(it.key()));
     }
 }

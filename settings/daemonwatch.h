@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#ifndef DAEMONWATCH_H
+#define DAEMONWATCH_H
+
+#include <QObject>
+
+class QDBusError;
+class QDBusServiceWatcher;
+
+/*
+ * Whether the positioning daemon answers, as the settings clients of this process find it
+ * call by call, and as the bus reports its name coming and going. A page keeps one: it
+ * hears every client's calls, so it knows when its sections show values nobody read.
+ */
+class DaemonWatch : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Outcome {
+        Answered,   // the daemon replied to a read, whatever the reply held
+        Stored,     // the daemon took a write
+        NotStored,  // the daemon replied to a write and refused it
+        Unanswered  // no reply: no bus, no owner of the name, or the bus timed out
+    };
+
+    explicit DaemonWatch(QObject *parent = nullptr);
+    ~DaemonWatch() override;
+
+    bool isReachable() const;
+
+    // Every settings client reports each of its calls here; every live watch hears it.
+    static void report(Outcome outcome);
+    static bool isUnanswered(const QDBusError &error);
+
+signals:
+    void reachabilityChanged(bool reachable);
+    // Answering again after it was not, or a new owner took the name: what is shown may be
+    // out of date.
+    void returned();
+    void notStored();
+    void stored();
+
+private:
+    void take(Outcome outcome);
+    void ownerChanged(const QString &newOwner);
+    void probe();
+
+    QDBusServiceWatcher *m_watcher = nullptr;
+    bool m_reachable = true;
+    bool m_probing = false;
+};
+
+#endif
