@@ -9,6 +9,7 @@
 #include <QDBusError>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QStringDecoder>
 #include <QTextStream>
 
 #include <cstdio>
@@ -175,6 +176,14 @@ int watch(QCoreApplication &app, ComTelvaLocationSettingsInterface &daemon)
 
 int main(int argc, char **argv)
 {
+    // Qt would turn undecodable bytes into U+FFFD: checked on the raw bytes, before anything.
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder decoder(QStringDecoder::System, QStringDecoder::Flag::Stateless);
+        const QString decoded = decoder(QByteArrayView(argv[i]));
+        if (decoder.hasError())
+            return usageError(QStringLiteral("argument %1 is not valid text in the current encoding (%2)")
+                                  .arg(i).arg(QString::fromLatin1(decoder.name())));
+    }
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.contains(QLatin1String("-h")) || args.contains(QLatin1String("--help"))) {

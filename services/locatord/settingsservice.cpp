@@ -4,16 +4,7 @@
 #include "settingsschema.h"
 #include "settingsstore.h"
 
-#include <QDebug>
-
-namespace {
-QString describe(const QVariant &value)
-{
-    if (value.metaType().id() == QMetaType::QString || value.metaType().id() == QMetaType::Bool)
-        return SettingsSchema::format(value);
-    return QStringLiteral("a value of type %1").arg(QString::fromLatin1(value.metaType().name()));
-}
-}
+#include "locatordlogging.h"
 
 SettingsService::SettingsService(SettingsStore *store, const QVariantMap &values, QObject *parent)
     : QObject(parent), m_store(store), m_values(values)
@@ -34,12 +25,8 @@ bool SettingsService::store(const QString &key, const QVariant &value, bool asAd
         *errorMessage = QStringLiteral("Unknown setting \"%1\"").arg(key);
         return false;
     }
-    if (!SettingsSchema::hasType(*entry, value)) {
-        *errorName = Locatord::errorWrongType;
-        *errorMessage = QStringLiteral("%1 takes a %2, not %3")
-                            .arg(key, SettingsSchema::typeName(entry->type), describe(value));
+    if (!SettingsSchema::validate(*entry, value, errorName, errorMessage))
         return false;
-    }
     if (entry->policy && !asAdministrator) {
         *errorName = Locatord::errorPolicyKey;
         *errorMessage = QStringLiteral("%1 is set by the administrator's policy and cannot be changed").arg(key);
@@ -54,7 +41,7 @@ bool SettingsService::store(const QString &key, const QVariant &value, bool asAd
     if (!m_store->save(next, &reason)) {
         *errorName = Locatord::errorStoreFailed;
         *errorMessage = QStringLiteral("%1 was not stored: %2").arg(key, reason);
-        qWarning().noquote() << *errorMessage;
+        qCWarning(lcService).noquote() << *errorMessage;
         return false;
     }
     m_values = next;

@@ -82,8 +82,8 @@ private slots:
         QCOMPARE(ctl({"get", "SatellitePositioningExternalName"}).out, QStringLiteral("Nav \"5\" true\n"));
         QVERIFY(ctl({"list"}).out.contains(QStringLiteral("\nSatellitePositioningExternalName \"Nav \\\"5\\\" true\"\n")));
         // Text keys take any text, "false" included; it stays text.
-        QCOMPARE(ctl({"set", "SatellitePositioningExternalAddress", "false"}).code, 0);
-        QVERIFY(ctl({"list"}).out.endsWith(QStringLiteral("SatellitePositioningExternalAddress \"false\"\n")));
+        QCOMPARE(ctl({"set", "SatellitePositioningExternalName", "false"}).code, 0);
+        QVERIFY(ctl({"list"}).out.contains(QStringLiteral("\nSatellitePositioningExternalName \"false\"\n")));
         QCOMPARE(ctl({"set", "SatellitePositioningExternalName", ""}).code, 0);
         QCOMPARE(ctl({"get", "SatellitePositioningExternalName"}).out, QStringLiteral("\n"));
     }
@@ -99,9 +99,9 @@ private slots:
                  qPrintable(r.err));
         QCOMPARE(ctl({"set", "CellularPositioning", "true"}).code, 2);
 
-        r = ctl({"set", "Positioning", "TRUE"});
+        r = ctl({"set", "Positioning", "maybe"});
         QCOMPARE(r.code, 2);
-        QCOMPARE(r.err, QStringLiteral("locationctl: \"TRUE\" is not a boolean for Positioning (use true or false)\n"));
+        QCOMPARE(r.err, QStringLiteral("locationctl: \"maybe\" is not a boolean for Positioning (use true/false, yes/no, on/off or 1/0)\n"));
 
         r = ctl({"set", "InternalGpsDisabled", "true"});
         QCOMPARE(r.code, 1);
@@ -120,9 +120,18 @@ private slots:
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.startsWith(QLatin1String("Usage: locationctl COMMAND [ARGS]\n")));
 
+        // Bytes that are not text in the current encoding are refused, not stored as U+FFFD.
+        QProcess raw;
+        raw.start(QStringLiteral("/bin/sh"), {"-c", "exec \"$0\" set SatellitePositioningExternalName \"$(printf 'Bad\\377\\376Name')\"",
+                                             LocatordProcess::binary(QStringLiteral("locationctl"))});
+        QVERIFY(raw.waitForFinished(20000));
+        QCOMPARE(raw.exitCode(), 2);
+        QVERIFY(raw.readAllStandardError().startsWith("locationctl: argument 3 is not valid text in the current encoding"));
+
         // None of that changed anything.
         QCOMPARE(ctl({"get", "Positioning"}).out, QStringLiteral("true\n"));
         QCOMPARE(ctl({"get", "InternalGpsDisabled"}).out, QStringLiteral("false\n"));
+        QCOMPARE(ctl({"get", "SatellitePositioningExternalName"}).out, QStringLiteral("\n"));
     }
 
     void testWatch()
