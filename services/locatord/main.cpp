@@ -117,6 +117,10 @@ int main(int argc, char **argv)
                 QStringLiteral("Disconnected"), &app, SLOT(quit()));
     // Calls wait in the queue until the event loop runs, so nobody sees the values before
     // the administrator's policy is in.
+    QStringList policyKeys;
+    for (const auto &entry : std::as_const(policies))
+        policyKeys << entry.first;
+    service.setPolicyKeys(policyKeys);
     for (const auto &[key, value] : std::as_const(policies)) {
         QString errorName;
         QString error;

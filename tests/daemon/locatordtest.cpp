@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "busmonitor.h"
 #include "locatordprocess.h"
+#include "settings_interface.h"
 #include "settingsstore.h"
 
 #include <QDBusConnection>
@@ -276,6 +277,57 @@ private slots:
         QCOMPARE(wire.first().path, path);
         QCOMPARE(wire.first().interface, iface);
 
+        QDBusConnection::sessionBus().disconnect(service, path, iface, QStringLiteral("valueChanged"),
+                                                 this, SLOT(onValueChanged(QString)));
+    }
+
+    // The members beside the applet's three, through the client generated from the same XML.
+    void testResetDescribeSetSettings()
+    {
+        LocatordProcess daemon;
+        QVERIFY(daemon.start({"--policy", "InternalGpsDisabled=true"}));
+        ComTelvaLocationSettingsInterface client(service, path, QDBusConnection::sessionBus());
+        QVERIFY(QDBusConnection::sessionBus().connect(service, path, iface, QStringLiteral("valueChanged"),
+                                                      this, SLOT(onValueChanged(QString))));
+        m_storeFile = daemon.storeFile();
+        changes.clear();
+        storedAtSignal.clear();
+
+        QVariantMap d = client.describeSetting(QStringLiteral("SatellitePositioningExternalName")).value();
+        QCOMPARE(d.value("type"), QVariant(QStringLiteral("string")));
+        QCOMPARE(d.value("default"), QVariant(QString()));
+        QCOMPARE(d.value("access"), QVariant(QStringLiteral("writable")));
+        QVERIFY(d.value("limit").toString().contains(QLatin1String("248 bytes")));
+        QCOMPARE(client.describeSetting(QStringLiteral("SuplForced")).value().value("access"),
+                 QVariant(QStringLiteral("read-only for clients")));
+        QCOMPARE(client.describeSetting(QStringLiteral("InternalGpsDisabled")).value().value("access"),
+                 QVariant(QStringLiteral("set by the administrator's policy")));
+        QDBusPendingReply<QVariantMap> unknown = client.describeSetting(QStringLiteral("Nope"));
+        unknown.waitForFinished();
+        QCOMPARE(unknown.error().name(), QStringLiteral("com.telva.location.Error.UnknownKey"));
+
+        // One bad entry refuses the whole set: nothing stored, nothing signalled.
+        QDBusPendingReply<bool> r = client.setSettings({{"Positioning", false}, {"SatellitePositioningExternalAddress", "nope"}});
+        r.waitForFinished();
+        QCOMPARE(r.error().name(), QStringLiteral("com.telva.location.Error.InvalidValue"));
+        QCOMPARE(value(QStringLiteral("Positioning")), QVariant(true));
+        QCOMPARE(loadStore(daemon.storeFile()).value(QStringLiteral("Positioning")), QVariant(true));
+        r = client.setSettings({{"Positioning", false}, {"NetworkConnectivity", true}, {"SatellitePositioningExternalName", "Nav"}});
+        r.waitForFinished();
+        QVERIFY2(r.value(), qPrintable(r.error().message()));
+        QCOMPARE(loadStore(daemon.storeFile()).value(QStringLiteral("SatellitePositioningExternalName")), QVariant("Nav"));
+
+        r = client.resetSetting(QStringLiteral("Positioning"));
+        r.waitForFinished();
+        QVERIFY(r.value());
+        QCOMPARE(value(QStringLiteral("Positioning")), QVariant(true));
+        r = client.resetSetting(QStringLiteral("InternalGpsDisabled"));
+        r.waitForFinished();
+        QCOMPARE(r.error().name(), QStringLiteral("com.telva.location.Error.PolicyKey"));
+        QVERIFY(r.error().message().contains(QLatin1String("set by the administrator's policy")));
+
+        // A signal per changed key; none for NetworkConnectivity, which was unchanged.
+        QTRY_COMPARE(changes, (QStringList{"Positioning", "SatellitePositioningExternalName", "Positioning"}));
         QDBusConnection::sessionBus().disconnect(service, path, iface, QStringLiteral("valueChanged"),
                                                  this, SLOT(onValueChanged(QString)));
     }
