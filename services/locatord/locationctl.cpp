@@ -4,11 +4,16 @@
 #include "settings_interface.h"
 #include "settingsschema.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QStringDecoder>
 #include <QTextStream>
 
 #include <cstdio>
@@ -16,23 +21,31 @@
 namespace {
 enum Exit { Ok = 0, Failed = 1, Usage = 2 };
 
-const char usageText[] =
-    "Usage: locationctl COMMAND [ARGS]\n"
-    "Reads and writes the positioning settings kept by locatord on the session bus.\n"
-    "\n"
+const int defaultTimeout = 5;
+
+const char commandsText[] =
     "Commands:\n"
-    "  get KEY          print the value of KEY\n"
-    "  set KEY VALUE    store VALUE under KEY (true or false for a boolean key, any text\n"
-    "                   for a text key)\n"
-    "  list             print every key and its value, one per line\n"
-    "  watch            print each changed key and its new value until interrupted\n"
+    "  get KEY           print the value of KEY as it is (text bare)\n"
+    "  set KEY VALUE     store VALUE under KEY; booleans take true/false, yes/no, on/off,\n"
+    "                    1/0 in any case; text keys take VALUE as it is; - reads VALUE\n"
+    "                    from standard input (one final newline dropped)\n"
+    "  reset KEY         set KEY back to its default\n"
+    "  list              print every key and its value, one KEY VALUE per line\n"
+    "  list-keys         print the names of the keys\n"
+    "  describe KEY      print the type, default, access, limits and use of KEY\n"
+    "  dump              print the keys clients may change, in the form load reads\n"
+    "  load [FILE]       store the KEY VALUE lines of FILE (default: standard input);\n"
+    "                    the whole file is checked first, a bad one changes nothing\n"
+    "  watch, monitor    print KEY VALUE for each change until interrupted\n"
     "\n"
-    "Options:\n"
-    "  -h, --help       show this text\n"
-    "  --version        show the version\n"
-    "\n"
-    "list and watch print KEY VALUE, text values quoted; get prints the bare value.\n"
-    "Exit status: 0 done, 1 the daemon refused or could not be reached, 2 bad usage.\n";
+    "In KEY VALUE lines text is a JSON string literal (\"Nav 5\"), so the output of list\n"
+    "and dump can be fed to load. -- ends the options.\n";
+
+const char exitText[] =
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  the daemon refused, failed, did not answer in time or could not be reached\n"
+    "  2  bad usage: unknown command, option or key, or a value that is not valid\n";
 
 QTextStream &out()
 {
@@ -52,6 +65,12 @@ int usageError(const QString &text)
     return Usage;
 }
 
+int problem(int code, const QString &text)
+{
+    err() << "locationctl: " << text << "\n";
+    return code;
+}
+
 QString knownKeys()
 {
     QStringList names;
@@ -68,93 +87,200 @@ const SettingsSchema::Key *lookUp(const QString &name)
     return key;
 }
 
-int daemonError(const QDBusError &error)
+// Text of the current encoding, or an error: undecodable bytes must not become U+FFFD.
+bool decode(const QByteArray &bytes, QString *text)
 {
-    if (error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")) {
-        err() << "locationctl: the positioning daemon locatord is not running (" << error.message() << ")\n";
-        return Failed;
-    }
-    switch (error.type()) {
-    case QDBusError::ServiceUnknown:
-        err() << "locationctl: the positioning daemon locatord is not running (" << error.message() << ")\n";
-        break;
-    case QDBusError::NoReply:
-    case QDBusError::Timeout:
-    case QDBusError::TimedOut:
-        err() << "locationctl: locatord did not answer (" << error.message() << ")\n";
-        break;
-    default:
-        err() << "locationctl: " << error.message() << " (" << error.name() << ")\n";
-        break;
-    }
-    return Failed;
+    QStringDecoder decoder(QStringDecoder::System, QStringDecoder::Flag::Stateless);
+    *text = decoder(bytes);
+    return !decoder.hasError();
 }
 
-bool read(ComTelvaLocationSettingsInterface &daemon, const QString &key, QVariant *value, QDBusError *error)
+class Client
 {
-    QDBusPendingReply<QDBusVariant> reply = daemon.getSetting(key);
-    reply.waitForFinished();
-    if (reply.isError()) {
-        *error = reply.error();
-        return false;
+public:
+    Client(const QDBusConnection &bus, int timeoutSeconds)
+        : daemon(Locatord::service, Locatord::path, bus), m_timeout(timeoutSeconds)
+    {
+        daemon.setTimeout(timeoutSeconds * 1000);
     }
-    *value = reply.value().variant();
-    return true;
-}
 
-int get(ComTelvaLocationSettingsInterface &daemon, const QString &name)
+    int error(const QDBusError &error, bool write) const
+    {
+        if (error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+            return problem(Failed, QStringLiteral("the positioning daemon locatord is not running (%1)").arg(error.message()));
+        switch (error.type()) {
+        case QDBusError::ServiceUnknown:
+            return problem(Failed, QStringLiteral("the positioning daemon locatord is not running (%1)").arg(error.message()));
+        case QDBusError::NoReply:
+        case QDBusError::Timeout:
+        case QDBusError::TimedOut:
+            return problem(Failed, QStringLiteral("locatord did not answer in time (%1 s)%2")
+                                       .arg(m_timeout)
+                                       .arg(write ? QStringLiteral("; the write may still be applied") : QString()));
+        default:
+            return problem(Failed, QStringLiteral("%1 (%2)").arg(error.message(), error.name()));
+        }
+    }
+
+    bool read(const QString &key, QVariant *value, int *code)
+    {
+        QDBusPendingReply<QDBusVariant> reply = daemon.getSetting(key);
+        reply.waitForFinished();
+        if (reply.isError()) {
+            *code = error(reply.error(), false);
+            return false;
+        }
+        *value = reply.value().variant();
+        return true;
+    }
+
+    int written(QDBusPendingReply<bool> reply)
+    {
+        reply.waitForFinished();
+        if (reply.isError())
+            return error(reply.error(), true);
+        return reply.value() ? Ok : problem(Failed, QStringLiteral("locatord did not store the value"));
+    }
+
+    ComTelvaLocationSettingsInterface daemon;
+
+private:
+    int m_timeout;
+};
+
+int get(Client &client, const QString &name)
 {
     if (!lookUp(name))
         return Usage;
     QVariant value;
-    QDBusError error;
-    if (!read(daemon, name, &value, &error))
-        return daemonError(error);
+    int code = Ok;
+    if (!client.read(name, &value, &code))
+        return code;
     out() << (value.metaType().id() == QMetaType::QString ? value.toString() : SettingsSchema::format(value)) << "\n";
     return Ok;
 }
 
-int set(ComTelvaLocationSettingsInterface &daemon, const QString &name, const QString &text)
+int set(Client &client, const QString &name, QString text)
 {
     const SettingsSchema::Key *key = lookUp(name);
     if (!key)
         return Usage;
+    if (text == QLatin1String("-")) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly) || !decode(in.readAll(), &text))
+            return problem(Usage, QStringLiteral("standard input is not valid text in the current encoding"));
+        if (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+    }
     QVariant value;
-    QString problem;
-    if (!SettingsSchema::parse(*key, text, &value, &problem)) {
-        err() << "locationctl: " << problem << "\n";
-        return Usage;
-    }
-    QDBusPendingReply<bool> reply = daemon.setSetting(name, QDBusVariant(value));
-    reply.waitForFinished();
-    if (reply.isError())
-        return daemonError(reply.error());
-    if (!reply.value()) {
-        err() << "locationctl: locatord did not store " << name << "\n";
-        return Failed;
-    }
-    return Ok;
+    QString error;
+    if (!SettingsSchema::parse(*key, text, &value, &error))
+        return problem(Usage, error);
+    return client.written(client.daemon.setSetting(name, QDBusVariant(value)));
 }
 
-int list(ComTelvaLocationSettingsInterface &daemon)
+int reset(Client &client, const QString &name)
+{
+    if (!lookUp(name))
+        return Usage;
+    return client.written(client.daemon.resetSetting(name));
+}
+
+int list(Client &client, bool writableOnly)
 {
     for (const SettingsSchema::Key &key : SettingsSchema::keys()) {
+        if (writableOnly && key.policy)
+            continue;
         QVariant value;
-        QDBusError error;
-        if (!read(daemon, key.name, &value, &error))
-            return daemonError(error);
+        int code = Ok;
+        if (!client.read(key.name, &value, &code))
+            return code;
         out() << key.name << " " << SettingsSchema::format(value) << "\n";
     }
     return Ok;
 }
 
-int watch(QCoreApplication &app, ComTelvaLocationSettingsInterface &daemon)
+int describe(Client &client, const QString &name)
 {
-    QObject::connect(&daemon, &ComTelvaLocationSettingsInterface::valueChanged, &app,
-                     [&daemon](const QString &key) {
+    if (!lookUp(name))
+        return Usage;
+    QDBusPendingReply<QVariantMap> reply = client.daemon.describeSetting(name);
+    reply.waitForFinished();
+    if (reply.isError())
+        return client.error(reply.error(), false);
+    const QVariantMap d = reply.value();
+    out() << name << "\n"
+          << "  type:    " << d.value(QStringLiteral("type")).toString() << "\n"
+          << "  default: " << SettingsSchema::format(d.value(QStringLiteral("default"))) << "\n"
+          << "  access:  " << d.value(QStringLiteral("access")).toString() << "\n";
+    if (!d.value(QStringLiteral("limit")).toString().isEmpty())
+        out() << "  limits:  " << d.value(QStringLiteral("limit")).toString() << "\n";
+    out() << "  use:     " << d.value(QStringLiteral("summary")).toString() << "\n";
+    return Ok;
+}
+
+int load(Client &client, const QString &fileName)
+{
+    QFile file;
+    const bool opened = fileName == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
+                                                      : (file.setFileName(fileName), file.open(QIODevice::ReadOnly));
+    if (!opened)
+        return problem(Usage, QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
+    QString text;
+    if (!decode(file.readAll(), &text))
+        return problem(Usage, QStringLiteral("%1 is not valid text in the current encoding").arg(fileName));
+
+    QVariantMap values;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines.at(i).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const auto bad = [&](const QString &why) {
+            return problem(Usage, QStringLiteral("%1:%2: %3; nothing was stored").arg(fileName).arg(i + 1).arg(why));
+        };
+        const int space = line.indexOf(QLatin1Char(' '));
+        const QString name = line.left(space);
+        const QString valueText = space < 0 ? QString() : line.mid(space + 1).trimmed();
+        const SettingsSchema::Key *key = SettingsSchema::find(name);
+        if (!key)
+            return bad(QStringLiteral("unknown key \"%1\"").arg(name));
+        if (values.contains(name))
+            return bad(QStringLiteral("%1 is given twice").arg(name));
+        QString plain = valueText;
+        if (key->type == SettingsSchema::Type::String) {
+            QJsonParseError parseError;
+            const QJsonDocument doc = QJsonDocument::fromJson(QByteArray("[") + valueText.toUtf8() + "]", &parseError);
+            if (parseError.error != QJsonParseError::NoError || doc.array().size() != 1 || !doc.array().at(0).isString())
+                return bad(QStringLiteral("%1 takes a string, written in double quotes").arg(name));
+            plain = doc.array().at(0).toString();
+        }
         QVariant value;
-        QDBusError error;
-        if (read(daemon, key, &value, &error))
+        QString error;
+        if (!SettingsSchema::parse(*key, plain, &value, &error))
+            return bad(error);
+        values.insert(name, value);
+    }
+    // Policy keys in a list the daemon printed are fine as long as they say what it holds.
+    for (const SettingsSchema::Key &key : SettingsSchema::keys()) {
+        QVariant current;
+        int code = Ok;
+        if (key.policy && values.contains(key.name)) {
+            if (!client.read(key.name, &current, &code))
+                return code;
+            if (current == values.value(key.name))
+                values.remove(key.name);
+        }
+    }
+    return client.written(client.daemon.setSettings(values));
+}
+
+int watch(QCoreApplication &app, Client &client)
+{
+    QObject::connect(&client.daemon, &ComTelvaLocationSettingsInterface::valueChanged, &app, [&client](const QString &key) {
+        QVariant value;
+        int code = Ok;
+        if (client.read(key, &value, &code))
             out() << key << " " << SettingsSchema::format(value) << Qt::endl;
         else
             out() << key << Qt::endl;
@@ -162,54 +288,110 @@ int watch(QCoreApplication &app, ComTelvaLocationSettingsInterface &daemon)
     // Subscribed first, then one call: it starts the daemon if it is activatable and tells
     // whether there is one at all.
     QVariant value;
-    QDBusError error;
-    if (!read(daemon, SettingsSchema::keys().first().name, &value, &error))
-        return daemonError(error);
-    if (!quitOnTerminationSignals(&app)) {
-        err() << "locationctl: cannot catch SIGINT and SIGTERM\n";
-        return Failed;
-    }
+    int code = Ok;
+    if (!client.read(SettingsSchema::keys().first().name, &value, &code))
+        return code;
+    if (!quitOnTerminationSignals(&app))
+        return problem(Failed, QStringLiteral("cannot catch SIGINT and SIGTERM"));
     return app.exec();
+}
+
+QString helpText(const QCommandLineParser &parser)
+{
+    // Qt names the program by the path it was started with.
+    QString text = parser.helpText();
+    text.replace(0, text.indexOf(QLatin1String(" [options]")), QStringLiteral("Usage: locationctl"));
+    text += QLatin1Char('\n') + QLatin1String(commandsText) + QLatin1String("\nKeys:\n");
+    for (const SettingsSchema::Key &key : SettingsSchema::keys())
+        text += QStringLiteral("  %1 (%2)\n").arg(key.name, SettingsSchema::typeName(key.type));
+    return text + QLatin1Char('\n') + QLatin1String(exitText);
 }
 }
 
 int main(int argc, char **argv)
 {
+    // Qt would turn undecodable bytes into U+FFFD: checked on the raw bytes, before anything.
+    for (int i = 1; i < argc; ++i) {
+        QString decoded;
+        if (!decode(QByteArray(argv[i]), &decoded))
+            return usageError(QStringLiteral("argument %1 is not valid text in the current encoding").arg(i));
+    }
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (args.contains(QLatin1String("-h")) || args.contains(QLatin1String("--help"))) {
-        out() << usageText;
+    QCoreApplication::setApplicationName(QStringLiteral("locationctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Reads and writes the positioning settings kept by locatord on the session bus."));
+    // Everything after the command is its arguments: "set KEY --help" stores "--help".
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this text."));
+    const QCommandLineOption versionOption(QStringLiteral("version"), QStringLiteral("Show the version."));
+    const QCommandLineOption timeoutOption(QStringLiteral("timeout"),
+        QStringLiteral("Wait at most SECONDS for each answer of the daemon (default %1).").arg(defaultTimeout),
+        QStringLiteral("SECONDS"), QString::number(defaultTimeout));
+    parser.addOptions({helpOption, versionOption, timeoutOption});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do (see Commands)."),
+                                 QStringLiteral("COMMAND [ARGS...]"));
+    if (!parser.parse(app.arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        out() << helpText(parser);
         return Ok;
     }
-    if (args.contains(QLatin1String("--version"))) {
+    if (parser.isSet(versionOption)) {
         out() << "locationctl " << PROJECT_VERSION << "\n";
         return Ok;
     }
+    bool numeric = false;
+    const int timeout = parser.value(timeoutOption).toInt(&numeric);
+    if (!numeric || timeout < 1 || timeout > 3600)
+        return usageError(QStringLiteral("--timeout takes a whole number of seconds from 1 to 3600, not \"%1\"")
+                              .arg(parser.value(timeoutOption)));
+
+    QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usageError(QStringLiteral("a command is needed"));
-
     const QString command = args.takeFirst();
-    const QHash<QString, int> argumentCount = {
-        {QStringLiteral("get"), 1}, {QStringLiteral("set"), 2},
-        {QStringLiteral("list"), 0}, {QStringLiteral("watch"), 0}};
-    if (!argumentCount.contains(command))
+    struct Arity { int least; int most; };
+    const QHash<QString, Arity> arity = {
+        {QStringLiteral("get"), {1, 1}}, {QStringLiteral("set"), {2, 2}}, {QStringLiteral("reset"), {1, 1}},
+        {QStringLiteral("list"), {0, 0}}, {QStringLiteral("list-keys"), {0, 0}}, {QStringLiteral("describe"), {1, 1}},
+        {QStringLiteral("dump"), {0, 0}}, {QStringLiteral("load"), {0, 1}}, {QStringLiteral("watch"), {0, 0}},
+        {QStringLiteral("monitor"), {0, 0}}};
+    if (!arity.contains(command))
         return usageError(QStringLiteral("unknown command \"%1\"").arg(command));
-    if (args.size() != argumentCount.value(command))
+    const Arity wanted = arity.value(command);
+    if (args.size() < wanted.least || args.size() > wanted.most)
         return usageError(QStringLiteral("%1 takes %2 argument(s), got %3")
-                              .arg(command).arg(argumentCount.value(command)).arg(args.size()));
+                              .arg(command)
+                              .arg(wanted.least == wanted.most ? QString::number(wanted.least)
+                                                               : QStringLiteral("%1 or %2").arg(wanted.least).arg(wanted.most))
+                              .arg(args.size()));
+
+    if (command == QLatin1String("list-keys")) {
+        for (const SettingsSchema::Key &key : SettingsSchema::keys())
+            out() << key.name << "\n";
+        return Ok;
+    }
 
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        err() << "locationctl: cannot reach the session bus: " << bus.lastError().message() << "\n";
-        return Failed;
-    }
-    ComTelvaLocationSettingsInterface daemon(Locatord::service, Locatord::path, bus);
+    if (!bus.isConnected())
+        return problem(Failed, QStringLiteral("cannot reach the session bus: %1").arg(bus.lastError().message()));
+    Client client(bus, timeout);
 
     if (command == QLatin1String("get"))
-        return get(daemon, args.at(0));
+        return get(client, args.at(0));
     if (command == QLatin1String("set"))
-        return set(daemon, args.at(0), args.at(1));
+        return set(client, args.at(0), args.at(1));
+    if (command == QLatin1String("reset"))
+        return reset(client, args.at(0));
     if (command == QLatin1String("list"))
-        return list(daemon);
-    return watch(app, daemon);
+        return list(client, false);
+    if (command == QLatin1String("dump"))
+        return list(client, true);
+    if (command == QLatin1String("describe"))
+        return describe(client, args.at(0));
+    if (command == QLatin1String("load"))
+        return load(client, args.value(0, QStringLiteral("-")));
+    return watch(app, client);
 }

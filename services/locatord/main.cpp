@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // locatord: keeps the positioning settings and serves them on the session bus.
+#include "locatordlogging.h"
 #include "quitonsignal.h"
 #include "settings_adaptor.h"
 #include "settingsschema.h"
@@ -15,7 +16,7 @@
 namespace {
 int fail(const QString &text)
 {
-    qCritical().noquote() << text;
+    qCCritical(lcService).noquote() << text;
     return 1;
 }
 }
@@ -50,20 +51,30 @@ int main(int argc, char **argv)
     const SettingsStore::LoadResult loaded = store.load();
     switch (loaded.status) {
     case SettingsStore::LoadStatus::Loaded:
-        qInfo().noquote() << "settings read from" << store.fileName();
+        qCInfo(lcStore).noquote() << "settings read from" << store.fileName();
         break;
     case SettingsStore::LoadStatus::Missing:
-        qInfo().noquote() << "no settings in" << store.fileName() << "yet, starting from the defaults";
+        qCInfo(lcStore).noquote() << "no settings in" << store.fileName() << "yet, starting from the defaults";
+        break;
+    case SettingsStore::LoadStatus::NotAFile:
+        return fail(QStringLiteral("the settings file %1 %2; it is left untouched (give another file with --store)")
+                        .arg(store.fileName(), loaded.error));
+    case SettingsStore::LoadStatus::Newer:
+        qCWarning(lcStore).noquote() << loaded.error << "- offering what this version understands, refusing every change";
         break;
     case SettingsStore::LoadStatus::Corrupt:
         if (loaded.movedTo.isEmpty())
-            qWarning().noquote() << "the settings file" << store.fileName() << "was refused (" + loaded.error
-                                        + "); starting from the defaults and storing nothing";
+            qCWarning(lcStore).noquote() << "the settings file" << store.fileName() << "was refused (" + loaded.error
+                                                + "); starting from the defaults and storing nothing";
         else
-            qWarning().noquote() << "the settings file" << store.fileName() << "was refused (" + loaded.error
-                                        + "); kept as" << loaded.movedTo << "and starting from the defaults";
+            qCWarning(lcStore).noquote() << "the settings file" << store.fileName() << "was refused (" + loaded.error
+                                                + "); kept as" << loaded.movedTo << "and starting from the defaults";
         break;
     }
+    for (const QString &dropped : loaded.dropped)
+        qCWarning(lcStore).noquote() << "dropped from" << store.fileName() + ":" << dropped + "; using the default";
+    if (!loaded.dropped.isEmpty())
+        qCWarning(lcStore).noquote() << "the file as it is will be copied aside before the first change";
 
     // Checked now, stored only once the name is ours: a second daemon that cannot serve must
     // not write behind the back of the one that does.
@@ -106,15 +117,20 @@ int main(int argc, char **argv)
                 QStringLiteral("Disconnected"), &app, SLOT(quit()));
     // Calls wait in the queue until the event loop runs, so nobody sees the values before
     // the administrator's policy is in.
+    QStringList policyKeys;
+    for (const auto &entry : std::as_const(policies))
+        policyKeys << entry.first;
+    service.setPolicyKeys(policyKeys);
     for (const auto &[key, value] : std::as_const(policies)) {
         QString errorName;
         QString error;
         if (!service.store(key, value, true, &errorName, &error))
             return fail(QStringLiteral("--policy: %1").arg(error));
     }
-    qInfo().noquote() << "serving" << Locatord::service;
+    store.removeLeftovers();
+    qCInfo(lcService).noquote() << "serving" << Locatord::service;
     const int result = app.exec();
     bus.unregisterService(Locatord::service);
-    qInfo().noquote() << "stopped";
+    qCInfo(lcService).noquote() << "stopped";
     return result;
 }

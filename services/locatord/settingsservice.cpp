@@ -1,23 +1,18 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "settingsservice.h"
 
+#include "locatordlogging.h"
 #include "settingsschema.h"
 #include "settingsstore.h"
-
-#include <QDebug>
-
-namespace {
-QString describe(const QVariant &value)
-{
-    if (value.metaType().id() == QMetaType::QString || value.metaType().id() == QMetaType::Bool)
-        return SettingsSchema::format(value);
-    return QStringLiteral("a value of type %1").arg(QString::fromLatin1(value.metaType().name()));
-}
-}
 
 SettingsService::SettingsService(SettingsStore *store, const QVariantMap &values, QObject *parent)
     : QObject(parent), m_store(store), m_values(values)
 {
+}
+
+void SettingsService::setPolicyKeys(const QStringList &keys)
+{
+    m_policyKeys = keys;
 }
 
 QVariant SettingsService::value(const QString &key) const
@@ -25,8 +20,8 @@ QVariant SettingsService::value(const QString &key) const
     return m_values.value(key);
 }
 
-bool SettingsService::store(const QString &key, const QVariant &value, bool asAdministrator,
-                            QString *errorName, QString *errorMessage)
+bool SettingsService::check(const QString &key, const QVariant &value, bool asAdministrator, QString *errorName,
+                            QString *errorMessage) const
 {
     const SettingsSchema::Key *entry = SettingsSchema::find(key);
     if (!entry) {
@@ -34,32 +29,58 @@ bool SettingsService::store(const QString &key, const QVariant &value, bool asAd
         *errorMessage = QStringLiteral("Unknown setting \"%1\"").arg(key);
         return false;
     }
-    if (!SettingsSchema::hasType(*entry, value)) {
-        *errorName = Locatord::errorWrongType;
-        *errorMessage = QStringLiteral("%1 takes a %2, not %3")
-                            .arg(key, SettingsSchema::typeName(entry->type), describe(value));
+    if (!SettingsSchema::validate(*entry, value, errorName, errorMessage))
         return false;
-    }
     if (entry->policy && !asAdministrator) {
         *errorName = Locatord::errorPolicyKey;
-        *errorMessage = QStringLiteral("%1 is set by the administrator's policy and cannot be changed").arg(key);
+        *errorMessage = m_policyKeys.contains(key)
+            ? QStringLiteral("%1 is set by the administrator's policy and cannot be changed").arg(key)
+            : QStringLiteral("%1 is read-only for clients (only the administrator sets it, with locatord --policy)").arg(key);
         return false;
     }
-    if (m_values.value(key) == value)
+    return true;
+}
+
+bool SettingsService::store(const QString &key, const QVariant &value, bool asAdministrator,
+                            QString *errorName, QString *errorMessage)
+{
+    return storeAll(QVariantMap{{key, value}}, asAdministrator, errorName, errorMessage);
+}
+
+bool SettingsService::storeAll(const QVariantMap &values, bool asAdministrator, QString *errorName,
+                               QString *errorMessage)
+{
+    QVariantMap next = m_values;
+    QStringList changed;
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        if (!check(it.key(), it.value(), asAdministrator, errorName, errorMessage))
+            return false;
+        if (next.value(it.key()) != it.value()) {
+            next.insert(it.key(), it.value());
+            changed << it.key();
+        }
+    }
+    if (changed.isEmpty())
         return true;
 
-    QVariantMap next = m_values;
-    next.insert(key, value);
     QString reason;
     if (!m_store->save(next, &reason)) {
         *errorName = Locatord::errorStoreFailed;
-        *errorMessage = QStringLiteral("%1 was not stored: %2").arg(key, reason);
-        qWarning().noquote() << *errorMessage;
+        *errorMessage = QStringLiteral("%1 was not stored: %2").arg(changed.join(QLatin1String(", ")), reason);
+        qCWarning(lcService).noquote() << *errorMessage;
         return false;
     }
     m_values = next;
-    emit valueChanged(key);
+    for (const QString &key : std::as_const(changed))
+        emit valueChanged(key);
     return true;
+}
+
+bool SettingsService::reply(bool ok, const QString &errorName, const QString &errorMessage)
+{
+    if (!ok)
+        sendErrorReply(errorName, errorMessage);
+    return ok;
 }
 
 QDBusVariant SettingsService::getSetting(const QString &key)
@@ -75,8 +96,37 @@ bool SettingsService::setSetting(const QString &key, const QDBusVariant &value)
 {
     QString errorName;
     QString errorMessage;
-    if (store(key, value.variant(), false, &errorName, &errorMessage))
-        return true;
-    sendErrorReply(errorName, errorMessage);
-    return false;
+    return reply(store(key, value.variant(), false, &errorName, &errorMessage), errorName, errorMessage);
+}
+
+bool SettingsService::resetSetting(const QString &key)
+{
+    const SettingsSchema::Key *entry = SettingsSchema::find(key);
+    QString errorName = Locatord::errorUnknownKey;
+    QString errorMessage = QStringLiteral("Unknown setting \"%1\"").arg(key);
+    return reply(entry && store(key, entry->defaultValue, false, &errorName, &errorMessage), errorName, errorMessage);
+}
+
+bool SettingsService::setSettings(const QVariantMap &values)
+{
+    QString errorName;
+    QString errorMessage;
+    return reply(storeAll(values, false, &errorName, &errorMessage), errorName, errorMessage);
+}
+
+QVariantMap SettingsService::describeSetting(const QString &key)
+{
+    const SettingsSchema::Key *entry = SettingsSchema::find(key);
+    if (!entry) {
+        sendErrorReply(Locatord::errorUnknownKey, QStringLiteral("Unknown setting \"%1\"").arg(key));
+        return QVariantMap();
+    }
+    const QString access = !entry->policy ? QStringLiteral("writable")
+        : m_policyKeys.contains(key)       ? QStringLiteral("set by the administrator's policy")
+                                           : QStringLiteral("read-only for clients");
+    return QVariantMap{{QStringLiteral("type"), SettingsSchema::typeName(entry->type)},
+                       {QStringLiteral("default"), entry->defaultValue},
+                       {QStringLiteral("access"), access},
+                       {QStringLiteral("limit"), SettingsSchema::limitText(*entry)},
+                       {QStringLiteral("summary"), entry->summary}};
 }

@@ -5,6 +5,7 @@
 #include <QDBusContext>
 #include <QDBusVariant>
 #include <QObject>
+#include <QStringList>
 #include <QVariantMap>
 
 class SettingsStore;
@@ -20,22 +21,35 @@ class SettingsService : public QObject, protected QDBusContext
 public:
     SettingsService(SettingsStore *store, const QVariantMap &values, QObject *parent = nullptr);
 
+    // Keys the administrator set with --policy in this run; their refusals say so.
+    void setPolicyKeys(const QStringList &keys);
+
     QVariant value(const QString &key) const;
     // The administrator's way in: the policy keys are allowed here. False with a reason
     // (an error name from Locatord and a message) when the value is refused or not stored.
     bool store(const QString &key, const QVariant &value, bool asAdministrator,
                QString *errorName, QString *errorMessage);
+    // All or nothing: every value checked, then one save.
+    bool storeAll(const QVariantMap &values, bool asAdministrator, QString *errorName, QString *errorMessage);
 
 public slots:
     QDBusVariant getSetting(const QString &key);
     bool setSetting(const QString &key, const QDBusVariant &value);
+    bool resetSetting(const QString &key);
+    bool setSettings(const QVariantMap &values);
+    QVariantMap describeSetting(const QString &key);
 
 signals:
     void valueChanged(const QString &key);
 
 private:
+    bool check(const QString &key, const QVariant &value, bool asAdministrator, QString *errorName,
+               QString *errorMessage) const;
+    bool reply(bool ok, const QString &errorName, const QString &errorMessage);
+
     SettingsStore *m_store;
     QVariantMap m_values;
+    QStringList m_policyKeys;
 };
 
 #endif

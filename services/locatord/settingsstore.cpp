@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "settingsstore.h"
 
+#include "locatordlogging.h"
 #include "settingsschema.h"
 
 #include <QDateTime>
@@ -10,25 +11,54 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 const int formatVersion = 1;
 const auto formatField = QLatin1String("format");
 const auto settingsField = QLatin1String("settings");
+const auto tempInfix = QLatin1String(".tmp-");
 
-// The rename is only durable once the folder entry itself reached the disk.
-void syncFolder(const QString &folder)
+QString kindOf(mode_t mode)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISCHR(mode))
+        return QStringLiteral("a character device");
+    if (S_ISBLK(mode))
+        return QStringLiteral("a block device");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a FIFO");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a regular file");
+}
+
+QString systemError(int error)
+{
+    return qt_error_string(error);
+}
+
+int syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    const int result = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return result;
+}
+
+QByteArray encode(const QString &name)
+{
+    return QFile::encodeName(name);
 }
 }
 
@@ -36,6 +66,8 @@ SettingsStore::SettingsStore(const QString &fileName)
     : m_fileName(fileName)
 {
 }
+
+SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::fileName() const
 {
@@ -49,49 +81,61 @@ QString SettingsStore::defaultFileName()
         + QLatin1String("/locatord/settings.json");
 }
 
-bool SettingsStore::parse(const QByteArray &data, QVariantMap *values, QJsonObject *unknown, QString *error)
+int SettingsStore::failure(Step) const
 {
+    return 0;
+}
+
+SettingsStore::Contents SettingsStore::parse(const QByteArray &data)
+{
+    Contents result;
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(data, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        *error = QStringLiteral("not valid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
-        return false;
+        result.error = QStringLiteral("not valid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
+        return result;
     }
     if (!doc.isObject()) {
-        *error = QStringLiteral("the top level is not an object");
-        return false;
+        result.error = QStringLiteral("the top level is not an object");
+        return result;
     }
     const QJsonObject top = doc.object();
     const QJsonValue format = top.value(formatField);
-    if (!format.isDouble() || format.toDouble() != formatVersion) {
-        *error = QStringLiteral("unsupported format %1").arg(QString::fromUtf8(QJsonDocument(QJsonArray{format}).toJson(QJsonDocument::Compact)));
-        return false;
+    const double number = format.toDouble();
+    if (!format.isDouble() || number < formatVersion || number != qint64(number)) {
+        result.error = QStringLiteral("unsupported format %1")
+                           .arg(QString::fromUtf8(QJsonDocument(QJsonArray{format}).toJson(QJsonDocument::Compact)));
+        return result;
     }
     const QJsonValue settings = top.value(settingsField);
-    if (!settings.isObject()) {
-        *error = QStringLiteral("\"settings\" is missing or not an object");
-        return false;
+    if (number > formatVersion) {
+        // A newer daemon's file: whatever of it this one understands is served, nothing more.
+        result.kind = Contents::Newer;
+        result.error = QStringLiteral("format %1").arg(qint64(number));
+    } else if (!settings.isObject()) {
+        result.error = QStringLiteral("\"settings\" is missing or not an object");
+        return result;
+    } else {
+        result.kind = Contents::Valid;
     }
 
-    QVariantMap result = SettingsSchema::defaults();
-    QJsonObject rest;
+    result.values = SettingsSchema::defaults();
     const QJsonObject entries = settings.toObject();
     for (auto it = entries.begin(); it != entries.end(); ++it) {
         const SettingsSchema::Key *key = SettingsSchema::find(it.key());
         if (!key) {
-            rest.insert(it.key(), it.value());
+            result.unknown.insert(it.key(), it.value());
             continue;
         }
-        const bool ok = key->type == SettingsSchema::Type::Bool ? it.value().isBool() : it.value().isString();
-        if (!ok) {
-            *error = QStringLiteral("%1 is not a %2").arg(key->name, SettingsSchema::typeName(key->type));
-            return false;
-        }
-        result.insert(key->name, it.value().toVariant());
+        const QVariant value = it.value().toVariant();
+        QString errorName;
+        QString message;
+        if (SettingsSchema::validate(*key, value, &errorName, &message))
+            result.values.insert(key->name, value);
+        else
+            result.dropped << message;
     }
-    *values = result;
-    *unknown = rest;
-    return true;
+    return result;
 }
 
 QByteArray SettingsStore::serialize(const QVariantMap &values, const QJsonObject &unknown)
@@ -110,57 +154,196 @@ SettingsStore::LoadResult SettingsStore::load()
     LoadResult result;
     result.values = SettingsSchema::defaults();
     m_unknown = QJsonObject();
-    m_blocked = false;
+    m_refusal.clear();
+    m_original.clear();
 
-    QFile file(m_fileName);
-    if (!file.exists()) {
-        result.status = LoadStatus::Missing;
-        return result;
-    }
-    QVariantMap values;
-    QJsonObject unknown;
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("cannot be read: %1").arg(file.errorString());
-    } else {
-        const QByteArray data = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            result.error = QStringLiteral("cannot be read: %1").arg(file.errorString());
-        else if (parse(data, &values, &unknown, &result.error)) {
-            result.status = LoadStatus::Loaded;
-            result.values = values;
-            m_unknown = unknown;
+    const QByteArray path = encode(m_fileName);
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            result.status = LoadStatus::Missing;
             return result;
         }
+        result.error = QStringLiteral("cannot be read: %1").arg(systemError(errno));
+        result.status = LoadStatus::Corrupt;
+        m_refusal = QStringLiteral("%1 could not be read; not writing over it").arg(m_fileName);
+        return result;
     }
-    result.status = LoadStatus::Corrupt;
-    QString moveError;
-    result.movedTo = moveAside(&moveError);
-    if (result.movedTo.isEmpty()) {
-        m_blocked = true;
-        result.error += QStringLiteral("; it could not be moved aside: %1").arg(moveError);
+    // Checked before opening, and again on what was opened: a FIFO must not block the start.
+    int fd = -1;
+    if (S_ISREG(st.st_mode)) {
+        fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+            ::close(fd);
+            fd = -1;
+            st.st_mode = S_IFSOCK;
+        }
     }
+    if (!S_ISREG(st.st_mode)) {
+        result.status = LoadStatus::NotAFile;
+        result.error = QStringLiteral("is %1, not a regular file").arg(kindOf(st.st_mode));
+        m_refusal = QStringLiteral("%1 is not a regular file; not writing over it").arg(m_fileName);
+        return result;
+    }
+
+    QByteArray data;
+    int readError = fd < 0 ? errno : 0;
+    while (fd >= 0) {
+        char buffer[65536];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            readError = errno;
+        if (n <= 0)
+            break;
+        data.append(buffer, n);
+    }
+    if (fd >= 0)
+        ::close(fd);
+
+    Contents contents;
+    if (readError)
+        contents.error = QStringLiteral("cannot be read: %1").arg(systemError(readError));
+    else
+        contents = parse(data);
+
+    if (contents.kind == Contents::Garbage) {
+        result.status = LoadStatus::Corrupt;
+        result.error = contents.error;
+        QString moveError;
+        result.movedTo = moveAside(&moveError);
+        if (result.movedTo.isEmpty()) {
+            m_refusal = QStringLiteral("%1 could not be read nor moved aside; not writing over it").arg(m_fileName);
+            result.error += QStringLiteral("; it could not be moved aside: %1").arg(moveError);
+        }
+        return result;
+    }
+    result.values = contents.values;
+    result.dropped = contents.dropped;
+    if (contents.kind == Contents::Newer) {
+        result.status = LoadStatus::Newer;
+        result.error = QStringLiteral("%1 belongs to a newer version of locatord (%2); it is read, never written")
+                           .arg(m_fileName, contents.error);
+        m_refusal = result.error;
+        return result;
+    }
+    result.status = LoadStatus::Loaded;
+    m_unknown = contents.unknown;
+    if (!result.dropped.isEmpty())
+        m_original = data.isNull() ? QByteArray("") : data;
     return result;
+}
+
+void SettingsStore::removeLeftovers() const
+{
+    const QFileInfo info(m_fileName);
+    const QFileInfoList stale = info.dir().entryInfoList({info.fileName() + tempInfix + QLatin1Char('*')},
+                                                         QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &temp : stale) {
+        if (!temp.isSymLink())
+            ::unlink(encode(temp.filePath()).constData());
+    }
+}
+
+QString SettingsStore::uniqueName(const QString &suffix) const
+{
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QString target = m_fileName + suffix + stamp;
+    for (int n = 1; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = m_fileName + suffix + stamp + QLatin1Char('-') + QString::number(n);
+    return target;
 }
 
 QString SettingsStore::moveAside(QString *error) const
 {
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    QString target = m_fileName + QLatin1String(".corrupt-") + stamp;
-    for (int n = 1; QFileInfo::exists(target); ++n)
-        target = m_fileName + QLatin1String(".corrupt-") + stamp + QLatin1Char('-') + QString::number(n);
-    QFile file(m_fileName);
-    if (!file.rename(target)) {
-        *error = file.errorString();
+    const QString target = uniqueName(QStringLiteral(".corrupt-"));
+    if (::rename(encode(m_fileName).constData(), encode(target).constData()) != 0) {
+        *error = systemError(errno);
         return QString();
     }
-    syncFolder(QFileInfo(m_fileName).absolutePath());
+    syncFolder(encode(QFileInfo(m_fileName).absolutePath()));
     return target;
+}
+
+bool SettingsStore::replace(const QString &target, const QByteArray &data, QString *error) const
+{
+    const QByteArray path = encode(target);
+    const QByteArray folder = encode(QFileInfo(target).absolutePath());
+    QByteArray temp = path + tempInfix.data() + "XXXXXX";
+    const QByteArray previous = path + ".previous";
+    bool havePrevious = false;
+    const auto fail = [&](const QString &what, int code) {
+        *error = QStringLiteral("cannot %1 %2: %3").arg(what, target, systemError(code));
+        return false;
+    };
+    // errno of the step when a test makes it fail, 0 otherwise.
+    const auto injected = [this](Step step) {
+        const int code = failure(step);
+        if (code)
+            errno = code;
+        return code != 0;
+    };
+
+    const int fd = injected(Step::Open) ? -1 : ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail(QStringLiteral("write"), errno);
+    const auto discard = [&](const QString &what, int code, bool open) {
+        if (open)
+            ::close(fd);
+        ::unlink(temp.constData());
+        if (havePrevious)
+            ::unlink(previous.constData());
+        return fail(what, code);
+    };
+
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = injected(Step::Write) ? -1 : ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return discard(QStringLiteral("write"), n < 0 ? errno : ENOSPC, true);
+        done += n;
+    }
+    if (injected(Step::Sync) || ::fsync(fd) != 0)
+        return discard(QStringLiteral("sync"), errno, true);
+    // close() can report what the file system deferred; the descriptor is gone either way.
+    const int closed = injected(Step::Close) ? -1 : ::close(fd);
+    if (closed != 0) {
+        const int code = errno;
+        if (failure(Step::Close))
+            ::close(fd);
+        return discard(QStringLiteral("write"), code, false);
+    }
+
+    // A second name for the old file: if the folder cannot be synced after the rename, the
+    // old file goes back in place. Without hard links the save goes on without that way back.
+    struct stat st;
+    const bool existed = ::lstat(path.constData(), &st) == 0;
+    ::unlink(previous.constData());
+    havePrevious = existed && ::link(path.constData(), previous.constData()) == 0;
+
+    if (injected(Step::Rename) || ::rename(temp.constData(), path.constData()) != 0)
+        return discard(QStringLiteral("replace"), errno, false);
+    if (injected(Step::SyncFolder) || syncFolder(folder) != 0) {
+        const int code = errno;
+        if (havePrevious)
+            ::rename(previous.constData(), path.constData());
+        else if (!existed)
+            ::unlink(path.constData());
+        syncFolder(folder);
+        return fail(QStringLiteral("sync the folder of"), code);
+    }
+    if (havePrevious)
+        ::unlink(previous.constData());
+    return true;
 }
 
 bool SettingsStore::save(const QVariantMap &values, QString *error)
 {
-    if (m_blocked) {
-        *error = QStringLiteral("%1 could not be read nor moved aside; not writing over it").arg(m_fileName);
+    if (!m_refusal.isEmpty()) {
+        *error = m_refusal;
         return false;
     }
     const QString folder = QFileInfo(m_fileName).absolutePath();
@@ -168,17 +351,16 @@ bool SettingsStore::save(const QVariantMap &values, QString *error)
         *error = QStringLiteral("cannot create the folder %1").arg(folder);
         return false;
     }
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write %1: %2").arg(m_fileName, file.errorString());
-        return false;
+    if (!m_original.isNull()) {
+        // The defaults are about to replace the values that were dropped: the file as it was first.
+        const QString copy = uniqueName(QStringLiteral(".bad-"));
+        QString copyError;
+        if (!replace(copy, m_original, &copyError)) {
+            *error = QStringLiteral("no copy of %1 could be kept (%2); not writing over it").arg(m_fileName, copyError);
+            return false;
+        }
+        qCWarning(lcStore).noquote() << "the settings file as it was before values were dropped is kept as" << copy;
+        m_original = QByteArray();
     }
-    const QByteArray data = serialize(values, m_unknown);
-    if (file.write(data) != data.size() || !file.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(m_fileName, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    syncFolder(folder);
-    return true;
+    return replace(m_fileName, serialize(values, m_unknown), error);
 }

@@ -5,46 +5,73 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 /*
- * The daemon's settings file. A save is atomic (temporary file, fsync, rename), so the file
- * always holds either the old or the new values. A file that cannot be read or understood
- * is moved aside, never overwritten, and the caller starts from the defaults.
+ * The daemon's settings file. A save goes to a temporary file in the same folder, which is
+ * synced and renamed over the store, and the folder is synced; any step that fails leaves
+ * the store as it was, byte for byte. Nothing but a regular file is ever read, moved or
+ * replaced.
  *
- * Format: {"format": 1, "settings": {"Positioning": true, ...}}. Keys this daemon does not
- * know are kept as they are and written back.
+ * Format: {"format": 1, "settings": {"Positioning": true, ...}}. Values are checked key by
+ * key: a bad one falls back to its default alone, and the file as it was is copied aside
+ * before the first save writes over it. Keys this
+ * daemon does not know are kept as they are and written back. A file of a newer format is
+ * read as far as it can be and never written.
  */
 class SettingsStore
 {
 public:
-    enum class LoadStatus { Loaded, Missing, Corrupt };
+    enum class LoadStatus { Loaded, Missing, Corrupt, Newer, NotAFile };
+    // The system calls of a save, in their order.
+    enum class Step { Open, Write, Sync, Close, Rename, SyncFolder };
 
     struct LoadResult {
         LoadStatus status = LoadStatus::Missing;
         QVariantMap values;   // every known key; defaults where the file has none
-        QString error;        // why the file was refused
-        QString movedTo;      // where a refused file went; empty if it could not be moved
+        QString error;        // why the file was refused, or is not written
+        QStringList dropped;  // "Key: reason" for values that fell back to their default
+        QString movedTo;      // Corrupt: where the file went; empty if it could not be moved
+    };
+
+    struct Contents {
+        enum Kind { Valid, Garbage, Newer } kind = Garbage;
+        QVariantMap values;   // Valid, Newer: every known key
+        QJsonObject unknown;  // Valid: entries of keys this daemon does not know
+        QStringList dropped;
+        QString error;        // Garbage: why; Newer: which format
     };
 
     explicit SettingsStore(const QString &fileName);
+    virtual ~SettingsStore();
 
     QString fileName() const;
     static QString defaultFileName(); // $XDG_CONFIG_HOME/locatord/settings.json
 
     LoadResult load();
+    // Temporary files of saves that a crash cut short; only for the daemon that owns the store.
+    void removeLeftovers() const;
     bool save(const QVariantMap &values, QString *error);
 
     // Pure parsing of the file contents, without touching the disk.
-    static bool parse(const QByteArray &data, QVariantMap *values, QJsonObject *unknown, QString *error);
+    static Contents parse(const QByteArray &data);
     static QByteArray serialize(const QVariantMap &values, const QJsonObject &unknown);
 
+protected:
+    // Asked before each system call of a save: an errno makes that call fail as if the system
+    // had refused it. Lets tests fail every step; the daemon's own store never does.
+    virtual int failure(Step step) const;
+
 private:
+    bool replace(const QString &target, const QByteArray &data, QString *error) const;
     QString moveAside(QString *error) const;
+    QString uniqueName(const QString &suffix) const;
 
     QString m_fileName;
     QJsonObject m_unknown;
-    bool m_blocked = false; // a refused file is still in the way: never write over it
+    QString m_refusal; // why the file must not be written over; empty when it may
+    QByteArray m_original; // values were dropped: the file as read, to be copied before a save
 };
 
 #endif

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "busmonitor.h"
 #include "locatordprocess.h"
+#include "settings_interface.h"
 #include "settingsstore.h"
 
 #include <QDBusConnection>
@@ -12,6 +13,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 const QString service = QStringLiteral("com.telva.locatord.settings");
@@ -131,17 +137,6 @@ private slots:
             QCOMPARE(r.errorName(), QStringLiteral("com.telva.location.Error.UnknownKey"));
         }
 
-        const QList<QPair<QString, QVariant>> wrongTypes = {
-            {"Positioning", QStringLiteral("true")}, {"Positioning", 1}, {"NetworkConnectivity", 0.5},
-            {"SatellitePositioningExternalName", true}, {"SatellitePositioningExternalAddress", 42},
-            {"SatellitePositioning", QVariant::fromValue(QDBusVariant(true))}};
-        for (const auto &[key, v] : wrongTypes) {
-            const QDBusMessage r = set(key, v);
-            QCOMPARE(r.type(), QDBusMessage::ErrorMessage);
-            QCOMPARE(r.errorName(), QStringLiteral("com.telva.location.Error.WrongType"));
-            QVERIFY2(r.errorMessage().contains(key), qPrintable(r.errorMessage()));
-        }
-
         // A bare value where the variant belongs does not reach the settings at all.
         QDBusMessage bare = QDBusConnection::sessionBus().call(
             methodCall(QStringLiteral("setSetting"), {QStringLiteral("Positioning"), false}));
@@ -156,6 +151,62 @@ private slots:
         // Nothing of the above changed a value or wrote a store.
         for (auto it = defaults.begin(); it != defaults.end(); ++it)
             QCOMPARE(value(it.key()), it.value());
+        QVERIFY(!QFile::exists(daemon.storeFile()));
+    }
+
+    void testValueChecks_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("given");
+        QTest::addColumn<QString>("error"); // empty: stored
+        QTest::addColumn<QString>("message");
+        const QString name = QStringLiteral("SatellitePositioningExternalName");
+        const QString address = QStringLiteral("SatellitePositioningExternalAddress");
+        const QString wrongType = QStringLiteral("com.telva.location.Error.WrongType");
+        const QString invalid = QStringLiteral("com.telva.location.Error.InvalidValue");
+        QTest::newRow("text for a boolean") << "Positioning" << QVariant(QStringLiteral("true")) << wrongType
+                                            << "Positioning takes a boolean, not a string";
+        QTest::newRow("integer") << "Positioning" << QVariant(1) << wrongType << "not an integer";
+        QTest::newRow("number") << "NetworkConnectivity" << QVariant(0.5) << wrongType << "not a number";
+        QTest::newRow("boolean for text") << name << QVariant(true) << wrongType << "takes a string, not a boolean";
+        QTest::newRow("byte array") << name << QVariant(QByteArray("Nav")) << wrongType << "not a byte array";
+        QTest::newRow("variant in variant") << "SatellitePositioning" << QVariant::fromValue(QDBusVariant(true))
+                                            << wrongType << "not a variant inside the variant";
+        QTest::newRow("name of 248 bytes") << name << QVariant(QString(124, QChar(0xe9))) << QString() << QString();
+        QTest::newRow("name of 249 bytes") << name << QVariant(QString(123, QChar(0xe9)) + "xyz") << invalid
+                                           << "longer than 248 bytes in UTF-8";
+        QTest::newRow("name of 10 MB") << name << QVariant(QString(10 << 20, QLatin1Char('n'))) << invalid
+                                       << "longer than 248 bytes in UTF-8";
+        QTest::newRow("newline in a name") << name << QVariant(QStringLiteral("Nav\n5")) << invalid
+                                           << "may not contain control characters (U+000A at character 4)";
+        QTest::newRow("address") << address << QVariant(QStringLiteral("0a:1B:22:33:44:55")) << QString() << QString();
+        QTest::newRow("short address") << address << QVariant(QStringLiteral("00:11:22:33:44")) << invalid
+                                       << "XX:XX:XX:XX:XX:XX";
+        QTest::newRow("no hex in address") << address << QVariant(QStringLiteral("00:11:22:33:44:5G")) << invalid
+                                           << "XX:XX:XX:XX:XX:XX";
+        QTest::newRow("address and newline") << address << QVariant(QStringLiteral("00:11:22:33:44:55\n")) << invalid
+                                             << "control characters";
+    }
+
+    // Refused values change nothing and write no store; the message names the limit.
+    void testValueChecks()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, given);
+        QFETCH(QString, error);
+        QFETCH(QString, message);
+        LocatordProcess daemon;
+        QVERIFY(daemon.start());
+        const QVariant before = value(key);
+        const QDBusMessage r = set(key, given);
+        if (error.isEmpty()) {
+            QCOMPARE(r.arguments(), QVariantList{true});
+            QCOMPARE(value(key), given);
+            return;
+        }
+        QCOMPARE(r.errorName(), error);
+        QVERIFY2(r.errorMessage().startsWith(key) && r.errorMessage().contains(message), qPrintable(r.errorMessage()));
+        QCOMPARE(value(key), before);
         QVERIFY(!QFile::exists(daemon.storeFile()));
     }
 
@@ -184,7 +235,7 @@ private slots:
         }
         // Mistakes in the option stop the daemon before it serves anything.
         for (const QStringList &args : {QStringList{"--policy", "Positioning=false"},
-                                        QStringList{"--policy", "SuplForced=yes"},
+                                        QStringList{"--policy", "SuplForced=maybe"},
                                         QStringList{"--policy", "SuplForced"},
                                         QStringList{"--policy", "suplforced=true"}}) {
             LocatordProcess daemon(store);
@@ -230,27 +281,84 @@ private slots:
                                                  this, SLOT(onValueChanged(QString)));
     }
 
+    // The members beside the applet's three, through the client generated from the same XML.
+    void testResetDescribeSetSettings()
+    {
+        LocatordProcess daemon;
+        QVERIFY(daemon.start({"--policy", "InternalGpsDisabled=true"}));
+        ComTelvaLocationSettingsInterface client(service, path, QDBusConnection::sessionBus());
+        QVERIFY(QDBusConnection::sessionBus().connect(service, path, iface, QStringLiteral("valueChanged"),
+                                                      this, SLOT(onValueChanged(QString))));
+        m_storeFile = daemon.storeFile();
+        changes.clear();
+        storedAtSignal.clear();
+
+        QVariantMap d = client.describeSetting(QStringLiteral("SatellitePositioningExternalName")).value();
+        QCOMPARE(d.value("type"), QVariant(QStringLiteral("string")));
+        QCOMPARE(d.value("default"), QVariant(QString()));
+        QCOMPARE(d.value("access"), QVariant(QStringLiteral("writable")));
+        QVERIFY(d.value("limit").toString().contains(QLatin1String("248 bytes")));
+        QCOMPARE(client.describeSetting(QStringLiteral("SuplForced")).value().value("access"),
+                 QVariant(QStringLiteral("read-only for clients")));
+        QCOMPARE(client.describeSetting(QStringLiteral("InternalGpsDisabled")).value().value("access"),
+                 QVariant(QStringLiteral("set by the administrator's policy")));
+        QDBusPendingReply<QVariantMap> unknown = client.describeSetting(QStringLiteral("Nope"));
+        unknown.waitForFinished();
+        QCOMPARE(unknown.error().name(), QStringLiteral("com.telva.location.Error.UnknownKey"));
+
+        // One bad entry refuses the whole set: nothing stored, nothing signalled.
+        QDBusPendingReply<bool> r = client.setSettings({{"Positioning", false}, {"SatellitePositioningExternalAddress", "nope"}});
+        r.waitForFinished();
+        QCOMPARE(r.error().name(), QStringLiteral("com.telva.location.Error.InvalidValue"));
+        QCOMPARE(value(QStringLiteral("Positioning")), QVariant(true));
+        QCOMPARE(loadStore(daemon.storeFile()).value(QStringLiteral("Positioning")), QVariant(true));
+        r = client.setSettings({{"Positioning", false}, {"NetworkConnectivity", true}, {"SatellitePositioningExternalName", "Nav"}});
+        r.waitForFinished();
+        QVERIFY2(r.value(), qPrintable(r.error().message()));
+        QCOMPARE(loadStore(daemon.storeFile()).value(QStringLiteral("SatellitePositioningExternalName")), QVariant("Nav"));
+
+        r = client.resetSetting(QStringLiteral("Positioning"));
+        r.waitForFinished();
+        QVERIFY(r.value());
+        QCOMPARE(value(QStringLiteral("Positioning")), QVariant(true));
+        r = client.resetSetting(QStringLiteral("InternalGpsDisabled"));
+        r.waitForFinished();
+        QCOMPARE(r.error().name(), QStringLiteral("com.telva.location.Error.PolicyKey"));
+        QVERIFY(r.error().message().contains(QLatin1String("set by the administrator's policy")));
+
+        // A signal per changed key; none for NetworkConnectivity, which was unchanged. The
+        // policy's own change may be heard too, depending on when it was stored.
+        const auto heard = [this] {
+            QStringList keys = changes;
+            keys.removeAll(QStringLiteral("InternalGpsDisabled"));
+            return keys;
+        };
+        QTRY_COMPARE(heard(), (QStringList{"Positioning", "SatellitePositioningExternalName", "Positioning"}));
+        QDBusConnection::sessionBus().disconnect(service, path, iface, QStringLiteral("valueChanged"),
+                                                 this, SLOT(onValueChanged(QString)));
+    }
+
     void testStoreSurvivesRestart()
     {
         LocatordProcess daemon;
         QVERIFY(daemon.start());
         QVERIFY(!set(QStringLiteral("NetworkConnectivity"), false).arguments().isEmpty());
         QVERIFY(!set(QStringLiteral("SatellitePositioningExternalAddress"), QStringLiteral("00:11:22:33:44:55")).arguments().isEmpty());
-        QVERIFY(!set(QStringLiteral("SatellitePositioningExternalName"), QStringLiteral("Ä \"quoted\" \\ name\n")).arguments().isEmpty());
+        QVERIFY(!set(QStringLiteral("SatellitePositioningExternalName"), QStringLiteral("Ä \"quoted\" \\ name")).arguments().isEmpty());
         daemon.stop();
         QCOMPARE(daemon.exitCode(), 0);
 
         QVERIFY(daemon.start());
         QCOMPARE(value(QStringLiteral("NetworkConnectivity")), QVariant(false));
         QCOMPARE(value(QStringLiteral("SatellitePositioningExternalAddress")), QVariant(QStringLiteral("00:11:22:33:44:55")));
-        QCOMPARE(value(QStringLiteral("SatellitePositioningExternalName")), QVariant(QStringLiteral("Ä \"quoted\" \\ name\n")));
+        QCOMPARE(value(QStringLiteral("SatellitePositioningExternalName")), QVariant(QStringLiteral("Ä \"quoted\" \\ name")));
         QCOMPARE(value(QStringLiteral("Positioning")), QVariant(true));
     }
 
     void testKillDuringWrites()
     {
-        // Writes go out back to back; the daemon is killed while they are being stored.
-        // Every write it acknowledged must be in the store, and the store must load.
+        // Writes go out back to back, numbered in a form both keys take; the daemon is killed
+        // while they are being stored. Every write it acknowledged must be in the store, and the store must load.
         const QStringList keys = {"SatellitePositioningExternalName", "SatellitePositioningExternalAddress"};
         for (int round = 0; round < 4; ++round) {
             LocatordProcess daemon;
@@ -260,7 +368,7 @@ private slots:
                 const QString key = keys.at(i % 2);
                 calls << QDBusConnection::sessionBus().asyncCall(methodCall(
                     QStringLiteral("setSetting"),
-                    {key, QVariant::fromValue(QDBusVariant(QString::number(i)))}));
+                    {key, QVariant::fromValue(QDBusVariant(QStringLiteral("00:00:00:00:00:%1").arg(i, 2, 16, QLatin1Char('0'))))}));
             }
             const int killAfter = 5 + round * 25;
             while (!calls.at(killAfter).isFinished())
@@ -284,7 +392,7 @@ private slots:
             QCOMPARE(status, SettingsStore::LoadStatus::Loaded);
             for (int k = 0; k < 2; ++k) {
                 bool ok = false;
-                const int storedIndex = stored.value(keys.at(k)).toString().toInt(&ok);
+                const int storedIndex = stored.value(keys.at(k)).toString().right(2).toInt(&ok, 16);
                 QVERIFY(ok);
                 QVERIFY2(storedIndex >= acknowledged[k],
                          qPrintable(QStringLiteral("%1: stored %2, acknowledged %3")
@@ -293,23 +401,79 @@ private slots:
         }
     }
 
-    void testCorruptStoreMovedAside_data()
+    void testStoreFiles_data()
     {
+        QTest::addColumn<QString>("kind"); // what is at the store's path
         QTest::addColumn<QByteArray>("contents");
-        QTest::newRow("garbage") << QByteArray("\x00\xff{{not json", 13);
-        QTest::newRow("truncated") << QByteArray("{\"format\": 1, \"settings\": {\"Positioning\": fal");
-        QTest::newRow("wrong type") << QByteArray("{\"format\": 1, \"settings\": {\"Positioning\": \"no\"}}");
-        QTest::newRow("other format") << QByteArray("{\"format\": 7, \"settings\": {}}");
-        QTest::newRow("array") << QByteArray("[1, 2]");
-        QTest::newRow("empty") << QByteArray();
+        QTest::addColumn<QString>("outcome"); // moved aside, key dropped, newer, refused
+        QTest::addColumn<QVariantMap>("served");
+        QTest::addColumn<QString>("logged");
+        const QVariantMap defaults = {{"Positioning", true}};
+        QTest::newRow("garbage") << "file" << QByteArray("\x00\xff{{not json", 13) << "moved aside" << defaults
+                                 << "not valid JSON";
+        QTest::newRow("truncated") << "file" << QByteArray("{\"format\": 1, \"settings\": {\"Positioning\": fal")
+                                   << "moved aside" << defaults << "not valid JSON";
+        QTest::newRow("array") << "file" << QByteArray("[1, 2]") << "moved aside" << defaults << "not an object";
+        QTest::newRow("empty") << "file" << QByteArray() << "moved aside" << defaults << "not valid JSON";
+        QTest::newRow("one wrong-typed value")
+            << "file"
+            << QByteArray("{\"format\": 1, \"settings\": {\"Positioning\": false, \"SatellitePositioningExternalName\": "
+                          "\"Nav 5\", \"SatellitePositioningExternalAddress\": 5}}")
+            << "key dropped"
+            << QVariantMap{{"Positioning", false}, {"SatellitePositioningExternalName", "Nav 5"},
+                           {"SatellitePositioningExternalAddress", ""}}
+            << "SatellitePositioningExternalAddress takes a string, not an integer";
+        QTest::newRow("name over the limit")
+            << "file"
+            << "{\"format\": 1, \"settings\": {\"SatellitePositioningExternalName\": \"" + QByteArray(300, 'n')
+                   + "\", \"SatellitePositioningExternalAddress\": \"00:11:22:AA:bb:cc\", \"Positioning\": false}}"
+            << "key dropped"
+            << QVariantMap{{"Positioning", false}, {"SatellitePositioningExternalName", ""},
+                           {"SatellitePositioningExternalAddress", "00:11:22:AA:bb:cc"}}
+            << "SatellitePositioningExternalName is longer than 248 bytes";
+        QTest::newRow("newer format")
+            << "file" << QByteArray("{\"format\": 2, \"settings\": {\"Positioning\": false, \"Later\": {\"x\": 1}}, \"more\": []}")
+            << "newer" << QVariantMap{{"Positioning", false}, {"NetworkConnectivity", true}}
+            << "belongs to a newer version of locatord (format 2)";
+        QTest::newRow("folder") << "folder" << QByteArray() << "refused" << QVariantMap() << "is a folder, not a regular file";
+        QTest::newRow("FIFO") << "fifo" << QByteArray() << "refused" << QVariantMap() << "is a FIFO, not a regular file";
+        QTest::newRow("socket") << "socket" << QByteArray() << "refused" << QVariantMap() << "is a socket, not a regular file";
+        QTest::newRow("device") << "device" << QByteArray() << "refused" << QVariantMap()
+                                << "is a character device, not a regular file";
     }
 
-    void testCorruptStoreMovedAside()
+    // Whatever is found at the store's path, nothing of the user's is lost: a file the daemon
+    // cannot use is kept, a bad value costs that value alone, and what is not a file stays.
+    void testStoreFiles()
     {
+        QFETCH(QString, kind);
         QFETCH(QByteArray, contents);
+        QFETCH(QString, outcome);
+        QFETCH(QVariantMap, served);
+        QFETCH(QString, logged);
         QTemporaryDir dir;
-        const QString store = dir.filePath(QStringLiteral("locatord/settings.json"));
-        QVERIFY(writeFile(store, contents));
+        const QString folder = dir.filePath(QStringLiteral("locatord"));
+        const QString store = folder + QLatin1String("/settings.json");
+        QVERIFY(QDir().mkpath(folder));
+        if (kind == QLatin1String("file")) {
+            QVERIFY(writeFile(store, contents));
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(store + QLatin1String("/inside")));
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(store).constData(), 0600), 0);
+        } else if (kind == QLatin1String("socket")) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address = {};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, QFile::encodeName(store).constData(), sizeof address.sun_path);
+            QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+            ::close(fd);
+        } else {
+            QVERIFY(QFile::link(QStringLiteral("/dev/null"), store));
+        }
+        const auto entries = [&folder] {
+            return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+        };
 
         QProcess daemon;
         daemon.setProcessChannelMode(QProcess::MergedChannels);
@@ -317,25 +481,50 @@ private slots:
         QByteArray log;
         while (!log.contains("serving") && daemon.waitForReadyRead(10000))
             log += daemon.readAll();
+        QVERIFY2(log.contains(logged.toUtf8()) && log.contains(store.toUtf8()), log.constData());
+
+        if (outcome == QLatin1String("refused")) {
+            daemon.waitForFinished(10000); // false when it ended already
+            QCOMPARE(daemon.state(), QProcess::NotRunning);
+            QCOMPARE(daemon.exitCode(), 1);
+            QCOMPARE(entries(), QStringList{"settings.json"});
+            QCOMPARE(QFileInfo(store).isDir(), kind == QLatin1String("folder"));
+            QCOMPARE(QFileInfo::exists(store + QLatin1String("/inside")), kind == QLatin1String("folder"));
+            QCOMPARE(QFileInfo(store).isSymLink(), kind == QLatin1String("device"));
+            return;
+        }
         QVERIFY2(log.contains("serving"), log.constData());
+        for (auto it = served.begin(); it != served.end(); ++it)
+            QCOMPARE(value(it.key()), it.value());
 
-        const QStringList aside = QDir(dir.filePath(QStringLiteral("locatord")))
-                                      .entryList({QStringLiteral("settings.json.corrupt-*")}, QDir::Files);
-        QCOMPARE(aside.size(), 1);
-        const QString asidePath = dir.filePath(QStringLiteral("locatord/") + aside.first());
-        QCOMPARE(readFile(asidePath), contents);
-        QVERIFY2(log.contains(store.toUtf8()) && log.contains(asidePath.toUtf8()), log.constData());
-        QVERIFY(!QFile::exists(store));
-
-        // Defaults are served, and the next write makes a fresh store next to the kept one.
-        QCOMPARE(value(QStringLiteral("Positioning")), QVariant(true));
-        QCOMPARE(set(QStringLiteral("Positioning"), false).arguments(), QVariantList{true});
-        QCOMPARE(loadStore(store).value(QStringLiteral("Positioning")), QVariant(false));
-        QCOMPARE(readFile(asidePath), contents);
+        QString kept;
+        if (outcome == QLatin1String("newer")) {
+            const QDBusMessage r = set(QStringLiteral("NetworkConnectivity"), false);
+            QCOMPARE(r.errorName(), QStringLiteral("com.telva.location.Error.StoreFailed"));
+            QVERIFY2(r.errorMessage().contains(QLatin1String("belongs to a newer version")), qPrintable(r.errorMessage()));
+            QCOMPARE(value(QStringLiteral("NetworkConnectivity")), QVariant(true));
+            QCOMPARE(entries(), QStringList{"settings.json"});
+            QCOMPARE(readFile(store), contents);
+        } else {
+            const bool moved = outcome == QLatin1String("moved aside");
+            QCOMPARE(readFile(store), moved ? QByteArray() : contents);
+            // The next write keeps every value served, and the file as it was is kept beside it.
+            QCOMPARE(set(QStringLiteral("NetworkConnectivity"), false).arguments(), QVariantList{true});
+            served.insert(QStringLiteral("NetworkConnectivity"), false);
+            const QVariantMap stored = loadStore(store);
+            for (auto it = served.begin(); it != served.end(); ++it)
+                QCOMPARE(stored.value(it.key()), it.value());
+            const QStringList aside = QDir(folder).entryList({moved ? "settings.json.corrupt-*" : "settings.json.bad-*"});
+            QCOMPARE(aside.size(), 1);
+            kept = folder + QLatin1Char('/') + aside.first();
+            QCOMPARE(readFile(kept), contents);
+        }
 
         daemon.terminate();
         QVERIFY(daemon.waitForFinished(10000));
         QCOMPARE(daemon.exitCode(), 0);
+        log += daemon.readAll();
+        QVERIFY2(log.contains(kept.toUtf8()), log.constData());
     }
 
     void testStoreNotWritable()

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -32,26 +31,28 @@ QString storeFolder()
 }
 
 // The loader: whatever the bytes, parse() either refuses with a reason or gives every known
-// key with its own type, and what it gives survives a save and a second load unchanged.
+// key a value that passes the checks, and what it gives survives a save and a second load.
 void fuzzLoader(const QByteArray &data)
 {
-    QVariantMap values;
-    QJsonObject unknown;
-    QString error;
-    if (!SettingsStore::parse(data, &values, &unknown, &error)) {
-        if (error.isEmpty())
+    const SettingsStore::Contents contents = SettingsStore::parse(data);
+    if (contents.kind == SettingsStore::Contents::Garbage) {
+        if (contents.error.isEmpty())
             broken("refused without a reason");
         return;
     }
     for (const SettingsSchema::Key &key : SettingsSchema::keys()) {
-        if (!values.contains(key.name) || !SettingsSchema::hasType(key, values.value(key.name)))
-            broken("loaded a value of the wrong type");
+        QString errorName;
+        QString message;
+        if (!contents.values.contains(key.name)
+            || !SettingsSchema::validate(key, contents.values.value(key.name), &errorName, &message))
+            broken("loaded a value it must refuse");
     }
-    QVariantMap again;
-    QJsonObject unknownAgain;
-    if (!SettingsStore::parse(SettingsStore::serialize(values, unknown), &again, &unknownAgain, &error))
+    if (contents.kind == SettingsStore::Contents::Newer)
+        return;
+    const SettingsStore::Contents again = SettingsStore::parse(SettingsStore::serialize(contents.values, contents.unknown));
+    if (again.kind != SettingsStore::Contents::Valid || !again.dropped.isEmpty())
         broken("what was saved does not load");
-    if (again != values || unknownAgain != unknown)
+    if (again.values != contents.values || again.unknown != contents.unknown)
         broken("what was saved loads differently");
 }
 
@@ -95,7 +96,9 @@ void fuzzSetSetting(const QByteArray &data)
     const bool stored = service.store(key, value, false, &errorName, &errorMessage);
     const SettingsSchema::Key *entry = SettingsSchema::find(key);
     if (stored) {
-        if (!entry || entry->policy || !SettingsSchema::hasType(*entry, value))
+        QString name;
+        QString message;
+        if (!entry || entry->policy || !SettingsSchema::validate(*entry, value, &name, &message))
             broken("accepted a value it must refuse");
         if (service.value(key) != value)
             broken("accepted a value and holds another");

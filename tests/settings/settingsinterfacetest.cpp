@@ -72,7 +72,7 @@ private slots:
         // The daemon's refusals come back as the client's failure results.
         QVERIFY(!client.setValue(SettingKey::InternalGpsDisabled, QVariant(true)));
         QCOMPARE(capture.texts(QtDebugMsg),
-                 QStringList{"Error saving settings: \"InternalGpsDisabled is set by the administrator's policy and cannot be changed\""});
+                 QStringList{"Error saving settings: \"InternalGpsDisabled is read-only for clients (only the administrator sets it, with locatord --policy)\""});
         QCOMPARE(client.getValue(SettingKey::CellularPositioning), QVariant(0));
         QCOMPARE(capture.texts(QtWarningMsg),
                  QStringList{"Failed to read settings: \"Unknown setting \\\"CellularPositioning\\\"\""});

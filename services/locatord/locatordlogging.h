@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#ifndef LOCATORDLOGGING_H
+#define LOCATORDLOGGING_H
+
+#include <QLoggingCategory>
+
+// The settings file: loading, refusals, copies kept aside.
+Q_DECLARE_LOGGING_CATEGORY(lcStore)
+// The bus side: start-up, policy, refused writes.
+Q_DECLARE_LOGGING_CATEGORY(lcService)
+
+#endif
