@@ -232,9 +232,16 @@ void OvComboBoxPopup::paint(QPainter *painter, const QStyleOptionGraphicsItem *o
             }
             painter->setPen(isCurrent ? current : text);
             const qreal textWidth = inner.width() - radio - 16;
-            const QRectF textRect(inner.left(), inner.center().y() - rowFm.height() / 2, textWidth, rowFm.height());
-            painter->drawText(visualRect(textRect, row), align,
-                              rowFm.elidedText(m_comboBox->itemText(i), Qt::ElideRight, textWidth));
+            const QString itemText = m_comboBox->itemText(i);
+            if (rowFm.horizontalAdvance(itemText) <= textWidth) {
+                const QRectF textRect(inner.left(), inner.center().y() - rowFm.height() / 2, textWidth, rowFm.height());
+                painter->drawText(visualRect(textRect, row), align, itemText);
+            } else {
+                // A narrow screen wraps a long entry onto a second line rather than cutting it.
+                const int wrapAlign = (align & ~(Qt::TextSingleLine | Qt::AlignTop)) | Qt::AlignVCenter | Qt::TextWordWrap;
+                const QRectF textRect(inner.left(), inner.top(), textWidth, inner.height());
+                painter->drawText(visualRect(textRect, row), wrapAlign, itemText);
+            }
         }
     }
     painter->restore();

@@ -182,7 +182,7 @@ void OvWidgetsTest::testComboBox()
     combo->clear();
     combo->addItem(QStringLiteral("Internal GPS"));
     combo->addItem(QStringLiteral("BT-GPS 5"));
-    combo->addItem(QStringLiteral("Pair another device"));
+    combo->addItem(QStringLiteral("Select another external GPS device"));
     Screen screen({combo});
     QVERIFY(screen.ready());
     QSignalSpy activated(combo, &OvComboBox::activated);
@@ -204,6 +204,11 @@ void OvWidgetsTest::testComboBox()
     QVERIFY(screen.window.scene()->items().contains(popup));
     QCOMPARE(popup->heading(), QStringLiteral("Select GPS device"));
     QVERIFY(screen.window.visibleSceneRect().contains(popup->rowSceneRect(2)));
+    // An entry wider than a portrait list wraps onto a second line inside its row, uncut.
+    const QRect row = popup->rowSceneRect(2).toAlignedRect();
+    const QRect text = inkOf(screen.window.grabPage().copy(row), colorOf(popup->style(), "textColor"));
+    QVERIFY2(text.height() > QFontMetricsF(popup->style().font()).lineSpacing(), "one line: the entry was cut");
+    QVERIFY(QRect(QPoint(), row.size()).contains(text));
 
     // Choosing a row makes it current, then activates it, and closes the list.
     connect(combo, &OvComboBox::activated, this, [&](int index) { QCOMPARE(combo->currentIndex(), index); });
