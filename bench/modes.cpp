@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <cstring>
 #include <tuple>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -464,24 +465,35 @@ int runMemoryMode(int argc, char **argv)
             return fail(QStringLiteral("the page was not painted"));
         harness.close();
     }
+    // The samples' storage is made before the first figure: a list that grows while it is
+    // measured counts itself.
+    struct Sample {
+        int cycle;
+        qint64 rss;
+        qint64 heap;
+    };
+    std::vector<Sample> samples;
+    samples.reserve(12);
     const qint64 rss0 = residentBytes();
     const qint64 heap0 = heapInUseBytes();
-    QJsonArray series;
     for (int i = 1; i <= cycles; ++i) {
         if (!harness.open())
             return fail(QStringLiteral("the page was not painted"));
         harness.close();
-        if (i % std::max(1, cycles / 10) == 0 || i == cycles) {
-            series.append(QJsonObject{{QStringLiteral("cycle"), i},
-                                      {QStringLiteral("rssKiB"), (residentBytes() - rss0) / 1024.0},
-                                      {QStringLiteral("heapBytes"), double(heapInUseBytes() - heap0)}});
-        }
+        if (i % std::max(1, cycles / 10) == 0 || i == cycles)
+            samples.push_back(Sample{i, residentBytes(), heapInUseBytes()});
     }
     // For a heap profiler: all that is still held now counts as not freed, so that two runs of
     // different lengths show which allocation sites grow with the cycles.
     if (hasOption(argc, argv, "--no-teardown")) {
         std::fflush(nullptr);
         _exit(0);
+    }
+    QJsonArray series;
+    for (const Sample &s : samples) {
+        series.append(QJsonObject{{QStringLiteral("cycle"), s.cycle},
+                                  {QStringLiteral("rssKiB"), (s.rss - rss0) / 1024.0},
+                                  {QStringLiteral("heapBytes"), double(s.heap - heap0)}});
     }
     // Growth between the middle and the end tells a leak from a pool filling up once.
     const QJsonObject last = series.last().toObject();
