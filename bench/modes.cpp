@@ -5,6 +5,7 @@
 #include "busmonitor.h"
 #include "pageharness.h"
 #include "settingsinterface.h"
+#include "stockharness.h"
 
 #include <ovapplication.h>
 #include <zepappletif.h>
@@ -13,16 +14,27 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMap>
 
+#include <cerrno>
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
 #include <tuple>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #if __has_include(<valgrind/callgrind.h>)
 #include <valgrind/callgrind.h>
@@ -69,6 +81,42 @@ QJsonObject timingJson(const Samples &total, const Samples &construct, const Sam
     };
 }
 
+QString stringOption(int argc, char **argv, const char *name)
+{
+    for (int i = 2; i + 1 < argc; ++i) {
+        if (!std::strcmp(argv[i], name))
+            return QString::fromLocal8Bit(argv[i + 1]);
+    }
+    return QString();
+}
+
+bool hasOption(int argc, char **argv, const char *name)
+{
+    for (int i = 2; i < argc; ++i) {
+        if (!std::strcmp(argv[i], name))
+            return true;
+    }
+    return false;
+}
+
+// The least a durable replacement of a file costs: write a temporary, fsync it, rename it over
+// the file, fsync the folder. False (with errno) on the first failing step.
+bool writeDurably(const QByteArray &folder, const QByteArray &file, const QByteArray &bytes)
+{
+    const QByteArray temporary = file + ".new";
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size() && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !written || ::rename(temporary.constData(), file.constData()) != 0)
+        return false;
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return false;
+    const bool synced = ::fsync(dir) == 0;
+    return ::close(dir) == 0 && synced;
+}
+
 QDBusMessage pingMessage()
 {
     // Answered by the daemon's D-Bus library itself: the cheapest call that still travels
@@ -103,9 +151,14 @@ int runDbusMode(int argc, char **argv)
         settings.getValue(key);
     }
 
-    // Interleaved, so that both figures see the same load on a shared machine.
+    // Interleaved, so that both figures see the same load on a shared machine. The bare
+    // message splits a read's cost between the client's proxy and the daemon.
+    QDBusMessage rawGet = QDBusMessage::createMethodCall(SettingsInterface::dbusService, SettingsInterface::dbusPath,
+                                                         SettingsInterface::dbusIface, QStringLiteral("getSetting"));
+    rawGet << key;
     Samples floor;
     Samples get;
+    Samples raw;
     QElapsedTimer timer;
     for (int i = 0; i < rounds; ++i) {
         timer.start();
@@ -118,6 +171,11 @@ int runDbusMode(int argc, char **argv)
         get.add(elapsedUs(timer));
         if (value.typeId() != QMetaType::Bool)
             return fail(QStringLiteral("getSetting gave no boolean"));
+        timer.start();
+        const QDBusMessage rawReply = bus.call(rawGet);
+        raw.add(elapsedUs(timer));
+        if (rawReply.type() != QDBusMessage::ReplyMessage)
+            return fail(QStringLiteral("getSetting failed: %1").arg(rawReply.errorMessage()));
     }
 
     // A client as each section makes it, the proxy and the subscription, next to one that
@@ -130,20 +188,60 @@ int runDbusMode(int argc, char **argv)
         delete client;
     }
 
-    // Every write changes the value, so that every one reaches the disk.
+    // Every write changes the value, so that every one reaches the disk. Between them, the
+    // floor: the store's bytes replaced durably beside it, on the same disk.
+    const QString store = stringOption(argc, argv, "--store");
     const bool original = settings.getValue(key).toBool();
-    Samples set;
-    QElapsedTimer all;
-    all.start();
+    if (!settings.setValue(key, QVariant(!original)) || !settings.setValue(key, QVariant(original)))
+        return fail(QStringLiteral("setSetting was refused"));
+    QByteArray storeBytes;
+    if (!store.isEmpty()) {
+        QFile file(store);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("cannot read the store %1").arg(store));
+        storeBytes = file.readAll();
+    }
+    const QByteArray folder = QFile::encodeName(QFileInfo(store).absolutePath());
+    const QByteArray floorFile = folder + "/floor.json";
+    SettingsInterface watcher;
+    Samples set, durableFloor, notified;
+    double setSeconds = 0;
     for (int i = 0; i < writes; ++i) {
+        if (!store.isEmpty()) {
+            timer.start();
+            if (!writeDurably(folder, floorFile, storeBytes))
+                return fail(QStringLiteral("durable write floor: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+            durableFloor.add(timer.nsecsElapsed() / 1e6);
+        }
         timer.start();
         const bool stored = settings.setValue(key, QVariant(i % 2 == 0 ? !original : original));
         set.add(timer.nsecsElapsed() / 1e6);
+        setSeconds += timer.nsecsElapsed() / 1e9;
         if (!stored)
             return fail(QStringLiteral("setSetting was refused"));
+        // Drain that write's signal before the next figure.
+        QCoreApplication::processEvents();
     }
-    const double seconds = all.nsecsElapsed() / 1e9;
-    if (writes % 2)
+    // A write until a second client hears "valueChanged", as an applet that follows the key would.
+    QEventLoop loop;
+    QTimer late;
+    late.setSingleShot(true);
+    QObject::connect(&late, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&watcher, &SettingsInterface::valueChanged, &loop, &QEventLoop::quit);
+    bool value = original;
+    for (int i = 0; i < writes; ++i) {
+        value = !value;
+        timer.start();
+        if (!settings.setValue(key, QVariant(value)))
+            return fail(QStringLiteral("setSetting was refused"));
+        late.start(10000);
+        loop.exec();
+        if (!late.isActive())
+            return fail(QStringLiteral("no valueChanged within 10 s"));
+        late.stop();
+        notified.add(timer.nsecsElapsed() / 1e6);
+    }
+    if (value != original)
         settings.setValue(key, QVariant(original));
 
     return report(QJsonObject{
@@ -152,8 +250,12 @@ int runDbusMode(int argc, char **argv)
         {QStringLiteral("getRatio"), get.median() / floor.median()},
         {QStringLiteral("clientConstruct"), construct.toJson(QStringLiteral("us"))},
         {QStringLiteral("clientConstructAlone"), constructAlone.toJson(QStringLiteral("us"))},
+        {QStringLiteral("getSettingBare"), raw.toJson(QStringLiteral("us"))},
         {QStringLiteral("setSetting"), set.toJson(QStringLiteral("ms"))},
-        {QStringLiteral("writesPerSecond"), writes / seconds},
+        {QStringLiteral("writesPerSecond"), writes / setSeconds},
+        {QStringLiteral("durableFloor"), durableFloor.toJson(QStringLiteral("ms"))},
+        {QStringLiteral("setRatio"), durableFloor.count() ? set.median() / durableFloor.median() : 0.0},
+        {QStringLiteral("setUntilNotified"), notified.toJson(QStringLiteral("ms"))},
     });
 }
 
@@ -292,14 +394,26 @@ int runWarmMode(int argc, char **argv)
         return fail(QStringLiteral("the page was not painted"));
     const double firstMs = timing.totalMs();
     harness.close();
+    // The stock page in the same process, opened by turns with ours, so that both see the
+    // same load, connection and caches.
+    StockHarness stock;
+    if (!stock.load(&error))
+        return fail(error);
+    if (!stock.open(&timing))
+        return fail(QStringLiteral("the stock page was not painted"));
+    const double stockFirstMs = timing.totalMs();
+    stock.close();
     for (int i = 0; i < 5; ++i) {
         harness.open();
         harness.close();
+        stock.open();
+        stock.close();
     }
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     const QDBusMessage ping = pingMessage();
     Samples floor, total, construct, show, paint;
+    Samples stockTotal, stockConstruct, stockShow, stockPaint, ratio;
     QElapsedTimer timer;
     for (int i = 0; i < rounds; ++i) {
         for (int p = 0; p < 10; ++p) {
@@ -307,17 +421,33 @@ int runWarmMode(int argc, char **argv)
             bus.call(ping);
             floor.add(elapsedUs(timer));
         }
-        if (!harness.open(&timing))
-            return fail(QStringLiteral("the page was not painted"));
-        total.add(timing.totalMs());
-        construct.add(timing.constructMs);
-        show.add(timing.showMs);
-        paint.add(timing.paintMs);
-        harness.close();
+        // Which goes first alternates too.
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((turn == 0) == (i % 2 == 0)) {
+                if (!harness.open(&timing))
+                    return fail(QStringLiteral("the page was not painted"));
+                total.add(timing.totalMs());
+                construct.add(timing.constructMs);
+                show.add(timing.showMs);
+                paint.add(timing.paintMs);
+                harness.close();
+            } else {
+                if (!stock.open(&timing))
+                    return fail(QStringLiteral("the stock page was not painted"));
+                stockTotal.add(timing.totalMs());
+                stockConstruct.add(timing.constructMs);
+                stockShow.add(timing.showMs);
+                stockPaint.add(timing.paintMs);
+                stock.close();
+            }
+        }
     }
     QJsonObject result = timingJson(total, construct, show, paint);
     result.insert(QStringLiteral("firstInProcessMs"), firstMs);
     result.insert(QStringLiteral("floor"), floor.toJson(QStringLiteral("us")));
+    result.insert(QStringLiteral("stock"), timingJson(stockTotal, stockConstruct, stockShow, stockPaint));
+    result.insert(QStringLiteral("stockFirstInProcessMs"), stockFirstMs);
+    result.insert(QStringLiteral("stockRatio"), total.median() / stockTotal.median());
     return report(result);
 }
 
@@ -335,18 +465,35 @@ int runMemoryMode(int argc, char **argv)
             return fail(QStringLiteral("the page was not painted"));
         harness.close();
     }
+    // The samples' storage is made before the first figure: a list that grows while it is
+    // measured counts itself.
+    struct Sample {
+        int cycle;
+        qint64 rss;
+        qint64 heap;
+    };
+    std::vector<Sample> samples;
+    samples.reserve(12);
     const qint64 rss0 = residentBytes();
     const qint64 heap0 = heapInUseBytes();
-    QJsonArray series;
     for (int i = 1; i <= cycles; ++i) {
         if (!harness.open())
             return fail(QStringLiteral("the page was not painted"));
         harness.close();
-        if (i % std::max(1, cycles / 10) == 0 || i == cycles) {
-            series.append(QJsonObject{{QStringLiteral("cycle"), i},
-                                      {QStringLiteral("rssKiB"), (residentBytes() - rss0) / 1024.0},
-                                      {QStringLiteral("heapBytes"), double(heapInUseBytes() - heap0)}});
-        }
+        if (i % std::max(1, cycles / 10) == 0 || i == cycles)
+            samples.push_back(Sample{i, residentBytes(), heapInUseBytes()});
+    }
+    // For a heap profiler: all that is still held now counts as not freed, so that two runs of
+    // different lengths show which allocation sites grow with the cycles.
+    if (hasOption(argc, argv, "--no-teardown")) {
+        std::fflush(nullptr);
+        _exit(0);
+    }
+    QJsonArray series;
+    for (const Sample &s : samples) {
+        series.append(QJsonObject{{QStringLiteral("cycle"), s.cycle},
+                                  {QStringLiteral("rssKiB"), (s.rss - rss0) / 1024.0},
+                                  {QStringLiteral("heapBytes"), double(s.heap - heap0)}});
     }
     // Growth between the middle and the end tells a leak from a pool filling up once.
     const QJsonObject last = series.last().toObject();
@@ -388,6 +535,32 @@ int runPluginLoadMode(int argc, char **argv)
 int runProfileMode(int argc, char **argv)
 {
     OvApplication app(argc, argv, QStringLiteral("lsbench"));
+    if (hasOption(argc, argv, "--stock")) {
+        StockHarness stock;
+        QString error;
+        if (!stock.load(&error))
+            return fail(error);
+        for (int i = 0; i < 3; ++i) {
+            if (!stock.open())
+                return fail(QStringLiteral("the stock page was not painted"));
+            stock.close();
+        }
+#ifdef LSBENCH_HAVE_CALLGRIND
+        CALLGRIND_ZERO_STATS;
+        const bool painted = stock.open();
+        CALLGRIND_DUMP_STATS_AT("one warm page open");
+#else
+        const bool painted = stock.open();
+#endif
+        stock.close();
+        if (!painted)
+            return fail(QStringLiteral("the stock page was not painted"));
+#ifdef LSBENCH_HAVE_CALLGRIND
+        return report(QJsonObject{{QStringLiteral("callgrind"), true}});
+#else
+        return report(QJsonObject{{QStringLiteral("callgrind"), false}});
+#endif
+    }
     PageHarness harness;
     QString error;
     if (!harness.load(&error))

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <QFontMetricsF>
 #include <QGraphicsScene>
+#include <QHash>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -216,6 +217,26 @@ void OvComboBox::styleChanged()
     OvWidgetController::styleChanged();
 }
 
+namespace {
+// Every page built anew asks its drop-downs for the widths of the same few texts, and
+// measuring text shapes it every time.
+qreal textWidth(const QFontMetricsF &metrics, const QFont &font, const QString &text)
+{
+    // Never destroyed: fonts must not outlive the application's font database at exit.
+    static auto &cache = *new QHash<std::pair<QString, QFont>, qreal>;
+    const std::pair<QString, QFont> key(text, font);
+    const auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return it.value();
+    // Bounded: entries that keep changing must not grow it without end.
+    if (cache.size() >= 256)
+        cache.clear();
+    const qreal width = metrics.horizontalAdvance(text);
+    cache.insert(key, width);
+    return width;
+}
+} // namespace
+
 QSizeF OvComboBox::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
 {
     Q_UNUSED(constraint);
@@ -224,17 +245,19 @@ QSizeF OvComboBox::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
     const OvStyle &s = style();
     qreal l, t, r, b;
     getContentsMargins(&l, &t, &r, &b);
-    const QFontMetricsF titleFm(s.font());
-    const QFontMetricsF valueFm(s.font(QStringLiteral("valueFont")));
-    qreal widest = titleFm.horizontalAdvance(m_title);
+    const QFont titleFont = s.font();
+    const QFont valueFont = s.font(QStringLiteral("valueFont"));
+    const QFontMetricsF titleFm(titleFont);
+    const QFontMetricsF valueFm(valueFont);
+    qreal widest = textWidth(titleFm, titleFont, m_title);
     for (int i = 0; i < count(); ++i)
-        widest = qMax(widest, valueFm.horizontalAdvance(itemText(i)));
+        widest = qMax(widest, textWidth(valueFm, valueFont, itemText(i)));
     const qreal indicator = s.number(QStringLiteral("indicatorSize"), 12) + 16;
     const qreal icon = m_iconVisible ? s.number(QStringLiteral("iconSize"), 32) + 16 : 0;
     const qreal height = titleFm.lineSpacing() + s.number(QStringLiteral("titleValueSpacing")) + valueFm.lineSpacing();
     QSizeF hint(l + r + icon + widest + indicator, t + b + height);
     if (which == Qt::MinimumSize)
-        hint.setWidth(l + r + icon + indicator + titleFm.horizontalAdvance(QStringLiteral("MMMM")));
+        hint.setWidth(l + r + icon + indicator + textWidth(titleFm, titleFont, QStringLiteral("MMMM")));
     else if (which == Qt::MaximumSize)
         hint.setWidth(QWIDGETSIZE_MAX);
     return styledSizeHint(which, hint);

@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <memory>
+
 namespace {
 constexpr qreal unlimited = 1e7;
 
@@ -47,7 +49,7 @@ TextMetrics layOut(const QString &text, const QFont &font, const QTextOption &op
 
 struct MeasureKey {
     QString text;
-    QString font;
+    QFont font;
     int wrapMode;
     qreal width;
     bool operator==(const MeasureKey &o) const
@@ -66,8 +68,9 @@ size_t qHash(const MeasureKey &key, size_t seed = 0)
 // everything the result depends on, so nothing has to be told when a label changes.
 TextMetrics measure(const QString &text, const QFont &font, const QTextOption &option, qreal width)
 {
-    static QHash<MeasureKey, TextMetrics> cache;
-    const MeasureKey key{text, font.key(), int(option.wrapMode()), width};
+    // Never destroyed: fonts must not outlive the application's font database at exit.
+    static auto &cache = *new QHash<MeasureKey, TextMetrics>;
+    const MeasureKey key{text, font, int(option.wrapMode()), width};
     const auto it = cache.constFind(key);
     if (it != cache.constEnd())
         return it.value();
@@ -77,6 +80,51 @@ TextMetrics measure(const QString &text, const QFont &font, const QTextOption &o
     const TextMetrics m = layOut(text, font, option, width);
     cache.insert(key, m);
     return m;
+}
+struct PaintKey {
+    QString text;
+    QFont font;
+    int wrapMode;
+    int alignment;
+    int direction;
+    qreal width;
+    bool operator==(const PaintKey &o) const
+    {
+        return width == o.width && wrapMode == o.wrapMode && alignment == o.alignment && direction == o.direction
+            && text == o.text && font == o.font;
+    }
+};
+
+size_t qHash(const PaintKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.text, key.font, key.wrapMode, key.alignment, key.direction, key.width);
+}
+
+// Every page built anew paints the same texts at the same widths, and shaping the text is
+// most of what painting a label costs: the text laid out into lines is kept for the next.
+std::shared_ptr<const QTextLayout> laidOut(const QString &text, const QFont &font, const QTextOption &option,
+                                           qreal width, qreal lineHeight)
+{
+    static auto &cache = *new QHash<PaintKey, std::shared_ptr<const QTextLayout>>;
+    const PaintKey key{text, font, int(option.wrapMode()), int(option.alignment()), int(option.textDirection()), width};
+    const auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return it.value();
+    if (cache.size() >= 64)
+        cache.clear();
+    auto layout = std::make_shared<QTextLayout>(layoutText(text), font);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    for (int i = 0;; ++i) {
+        QTextLine line = layout->createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, i * lineHeight));
+    }
+    layout->endLayout();
+    cache.insert(key, layout);
+    return layout;
 }
 } // namespace
 
@@ -246,19 +294,10 @@ void OvLabel::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
     textOption.setAlignment(horizontal | Qt::AlignAbsolute);
     textOption.setTextDirection(layoutDirection());
 
-    QTextLayout layout(layoutText(m_text), font);
-    layout.setTextOption(textOption);
-    layout.beginLayout();
+    const std::shared_ptr<const QTextLayout> layout = laidOut(m_text, font, textOption, area.width(), lineHeight);
     QList<QTextLine> lines;
-    for (;;) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(area.width());
-        line.setPosition(QPointF(0, lines.size() * lineHeight));
-        lines.append(line);
-    }
-    layout.endLayout();
+    for (int i = 0; i < layout->lineCount(); ++i)
+        lines.append(layout->lineAt(i));
 
     // With elision on, the last line that fits takes the rest of the text, ellipsed.
     int shown = lines.size();

@@ -153,6 +153,9 @@ QVariant OvStyle::value(const QString &key) const
 
 QFont OvStyle::font(const QString &key) const
 {
+    const auto cached = m_fonts.constFind(key);
+    if (cached != m_fonts.constEnd())
+        return cached.value();
     QVariantMap fontValues = m_values.value(QStringLiteral("font")).toMap();
     if (key != QLatin1String("font"))
         merge(fontValues, m_values.value(key).toMap());
@@ -171,26 +174,37 @@ QFont OvStyle::font(const QString &key) const
     if (fontValues.value(QStringLiteral("capitalization")).toString() == QLatin1String("allUppercase"))
         f.setCapitalization(QFont::AllUppercase);
     f.setHintingPreference(QFont::PreferNoHinting);
+    m_fonts.insert(key, f);
     return f;
 }
 
 QColor OvStyle::color(const QString &key, const QColor &fallback) const
 {
-    const QVariant v = value(key);
-    if (!v.isValid())
-        return fallback;
-    const QString s = v.toString();
-    if (s == QLatin1String("transparent") || s == QLatin1String("none"))
-        return QColor(Qt::transparent);
-    const QColor c = QColor::fromString(s);
-    return c.isValid() ? c : fallback;
+    auto cached = m_colors.constFind(key);
+    if (cached == m_colors.constEnd()) {
+        QColor c;
+        const QVariant v = value(key);
+        if (v.isValid()) {
+            const QString s = v.toString();
+            if (s == QLatin1String("transparent") || s == QLatin1String("none"))
+                c = QColor(Qt::transparent);
+            else
+                c = QColor::fromString(s);
+        }
+        cached = m_colors.insert(key, c);
+    }
+    return cached->isValid() ? cached.value() : fallback;
 }
 
 qreal OvStyle::number(const QString &key, qreal fallback) const
 {
-    bool ok = false;
-    const qreal n = value(key).toReal(&ok);
-    return ok ? n : fallback;
+    auto cached = m_numbers.constFind(key);
+    if (cached == m_numbers.constEnd()) {
+        bool ok = false;
+        const qreal n = value(key).toReal(&ok);
+        cached = m_numbers.insert(key, ok ? QVariant(n) : QVariant());
+    }
+    return cached->isValid() ? cached->toReal() : fallback;
 }
 
 QString OvStyle::string(const QString &key, const QString &fallback) const
@@ -201,22 +215,30 @@ QString OvStyle::string(const QString &key, const QString &fallback) const
 
 QMarginsF OvStyle::margins(const QString &key) const
 {
+    const auto cached = m_margins.constFind(key);
+    if (cached != m_margins.constEnd())
+        return cached.value();
     const QVariantList l = value(key).toList();
+    QMarginsF m;
     if (l.size() == 4)
-        return QMarginsF(l.at(0).toReal(), l.at(1).toReal(), l.at(2).toReal(), l.at(3).toReal());
-    if (l.size() == 2)
-        return QMarginsF(l.at(0).toReal(), l.at(1).toReal(), l.at(0).toReal(), l.at(1).toReal());
-    if (l.size() == 1)
-        return QMarginsF(l.at(0).toReal(), l.at(0).toReal(), l.at(0).toReal(), l.at(0).toReal());
-    return QMarginsF();
+        m = QMarginsF(l.at(0).toReal(), l.at(1).toReal(), l.at(2).toReal(), l.at(3).toReal());
+    else if (l.size() == 2)
+        m = QMarginsF(l.at(0).toReal(), l.at(1).toReal(), l.at(0).toReal(), l.at(1).toReal());
+    else if (l.size() == 1)
+        m = QMarginsF(l.at(0).toReal(), l.at(0).toReal(), l.at(0).toReal(), l.at(0).toReal());
+    m_margins.insert(key, m);
+    return m;
 }
 
 QSizeF OvStyle::size(const QString &key) const
 {
+    const auto cached = m_sizes.constFind(key);
+    if (cached != m_sizes.constEnd())
+        return cached.value();
     const QVariantList l = value(key).toList();
-    if (l.size() == 2)
-        return QSizeF(l.at(0).toReal(), l.at(1).toReal());
-    return QSizeF(-1, -1);
+    const QSizeF s = l.size() == 2 ? QSizeF(l.at(0).toReal(), l.at(1).toReal()) : QSizeF(-1, -1);
+    m_sizes.insert(key, s);
+    return s;
 }
 
 const OvStyle &OvStyle::lookup(const QString &type, const QString &viewType, const QString &name)

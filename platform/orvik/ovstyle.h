@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QMarginsF>
 #include <QSizeF>
 #include <QString>
@@ -49,6 +50,13 @@ private:
     QString m_name;
     QString m_type;
     QVariantMap m_values;
+    // A style never changes once made, and widgets ask it for the same few entries on every
+    // size query and paint: what was once converted is kept.
+    mutable QHash<QString, QFont> m_fonts;
+    mutable QHash<QString, QColor> m_colors; // invalid: not a colour
+    mutable QHash<QString, QMarginsF> m_margins;
+    mutable QHash<QString, QSizeF> m_sizes;
+    mutable QHash<QString, QVariant> m_numbers; // invalid: not a number
 };
 
 #endif
