@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovcombobox.h"
 
+#include "ovaccessible.h"
 #include "ovcomboboxpopup.h"
 #include "ovstyle.h"
 
@@ -146,6 +147,7 @@ void OvComboBox::syncCurrent()
     update();
     if (index != m_lastIndex) {
         m_lastIndex = index;
+        OvAccessible::notifyValue(this, currentText());
         emit currentIndexChanged(index);
     }
 }

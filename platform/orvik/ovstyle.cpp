@@ -2,6 +2,7 @@
 #include "ovstyle.h"
 
 #include "ovlocale.h"
+#include "ovtextscale.h"
 
 #include <QFile>
 #include <QHash>
@@ -160,7 +161,7 @@ QFont OvStyle::font(const QString &key) const
     if (!families.isEmpty())
         f.setFamilies(families);
     if (fontValues.contains(QStringLiteral("pixelSize")))
-        f.setPixelSize(qMax(1, fontValues.value(QStringLiteral("pixelSize")).toInt()));
+        f.setPixelSize(qMax(1, qRound(fontValues.value(QStringLiteral("pixelSize")).toInt() * OvTextScale::factor())));
     if (fontValues.contains(QStringLiteral("weight")))
         f.setWeight(QFont::Weight(qBound(1, fontValues.value(QStringLiteral("weight")).toInt(), 1000)));
     if (fontValues.contains(QStringLiteral("italic")))
