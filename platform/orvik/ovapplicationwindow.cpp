@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovapplicationwindow.h"
 
+#include "ovaccessible.h"
+#include "ovcomboboxpopup.h"
 #include "ovlayout.h"
 #include "ovlocale.h"
+#include "ovreadingorder.h"
 #include "ovstyle.h"
 
 #include <QAction>
@@ -10,6 +13,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsWidget>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -20,8 +24,11 @@ const QSize OvApplicationWindow::landscapeSize(854, 480);
 OvApplicationWindow::OvApplicationWindow(QWidget *parent)
     : QGraphicsView(parent)
 {
+    OvAccessible::install();
     auto *scene = new QGraphicsScene(this);
     setScene(scene);
+    // The scene would walk its items in the order they were made, not as they are read.
+    scene->installEventFilter(this);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Phones scroll without a bar taking width; the wheel and the keys still scroll.
@@ -158,7 +165,35 @@ bool OvApplicationWindow::eventFilter(QObject *watched, QEvent *event)
     // need another height.
     if (watched == m_page && event->type() == QEvent::LayoutRequest && !m_fitting)
         fitPage();
+    if (watched == scene() && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            moveFocus(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            event->accept();
+            return true;
+        }
+    }
     return QGraphicsView::eventFilter(watched, event);
+}
+
+void OvApplicationWindow::moveFocus(bool forward)
+{
+    QGraphicsItem *focus = scene()->focusItem();
+    // An open list keeps the keyboard until it is closed.
+    if (!m_page || (focus && focus->isWidget() && qobject_cast<OvComboBoxPopup *>(static_cast<QGraphicsWidget *>(focus))))
+        return;
+    const QList<QGraphicsWidget *> controls = OvReadingOrder::controls(m_page);
+    if (controls.isEmpty())
+        return;
+    const qsizetype at = focus && focus->isWidget() ? controls.indexOf(static_cast<QGraphicsWidget *>(focus)) : -1;
+    const qsizetype count = controls.size();
+    qsizetype next;
+    if (at < 0)
+        next = forward ? 0 : count - 1;
+    else
+        next = (at + (forward ? 1 : -1) + count) % count;
+    controls.at(next)->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 static void invalidateLayout(QGraphicsLayout *layout)

@@ -14,7 +14,8 @@ class QGraphicsWidget;
  * A phone-sized window (480x854 in portrait, 854x480 in landscape) showing one page
  * through a QGraphicsView. The page fills the window's width and scrolls vertically when it
  * is taller. Rotating the window switches every OvLayout in its scene to the policies of
- * the new orientation. Ctrl+R rotates. The window lays its page out in the default locale's
+ * the new orientation. Ctrl+R rotates. Tab and Shift+Tab visit the page's controls in reading
+ * order (OvReadingOrder) and stay inside an open popup list. The window lays its page out in the default locale's
  * direction (OvLocale), taken when a page is shown; setLayoutDirection() overrides it until
  * the next page.
  */
@@ -60,6 +61,7 @@ protected:
 private:
     void fitPage();
     void relayoutScene();
+    void moveFocus(bool forward);
 
     QPointer<QGraphicsWidget> m_page;
     Ov::Orientation m_orientation = Ov::Portrait;

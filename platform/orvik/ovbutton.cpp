@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovbutton.h"
 
+#include "ovaccessible.h"
 #include "ovbuttonmodel.h"
 #include "ovstyle.h"
 
@@ -27,6 +28,7 @@ OvButton::OvButton(const QString &text, QGraphicsItem *parent, OvButtonModel *mo
     setFocusPolicy(Qt::StrongFocus);
     setAcceptedMouseButtons(Qt::LeftButton);
     connect(m_model, &OvButtonModel::toggled, this, &OvButton::toggled);
+    connect(m_model, &OvButtonModel::toggled, this, [this] { OvAccessible::notifyChecked(this); });
     connect(m_model, &OvButtonModel::changed, this, [this] {
         updateGeometry();
         update();

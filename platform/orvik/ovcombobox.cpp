@@ -2,6 +2,7 @@
 #include "ovcombobox.h"
 #include "ovlog_p.h"
 
+#include "ovaccessible.h"
 #include "ovcomboboxpopup.h"
 #include "ovstyle.h"
 
@@ -148,6 +149,7 @@ void OvComboBox::syncCurrent()
     update();
     if (index != m_lastIndex) {
         m_lastIndex = index;
+        OvAccessible::notifyValue(this, currentText());
         emit currentIndexChanged(index);
     }
 }

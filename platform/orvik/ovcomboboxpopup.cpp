@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovcomboboxpopup.h"
 
+#include "ovaccessible.h"
 #include "ovapplicationwindow.h"
 #include "ovcombobox.h"
 #include "ovstyle.h"
@@ -164,6 +165,21 @@ void OvComboBoxPopup::ensureVisible(int index)
         scrollBy(row.bottom() - rows.bottom());
 }
 
+int OvComboBoxPopup::highlightedRow() const
+{
+    return m_highlighted;
+}
+
+void OvComboBoxPopup::highlight(int index)
+{
+    ensureVisible(index);
+    update();
+    if (index == m_highlighted)
+        return;
+    m_highlighted = index;
+    OvAccessible::notifyFocus(this, index);
+}
+
 void OvComboBoxPopup::resizeEvent(QGraphicsSceneResizeEvent *event)
 {
     OvWidgetController::resizeEvent(event);
@@ -296,18 +312,12 @@ void OvComboBoxPopup::keyPressEvent(QKeyEvent *event)
         emit dismissed();
         break;
     case Qt::Key_Up:
-        if (rows > 0) {
-            m_highlighted = qBound(0, m_highlighted - 1, rows - 1);
-            ensureVisible(m_highlighted);
-            update();
-        }
+        if (rows > 0)
+            highlight(qBound(0, m_highlighted - 1, rows - 1));
         break;
     case Qt::Key_Down:
-        if (rows > 0) {
-            m_highlighted = qBound(0, m_highlighted + 1, rows - 1);
-            ensureVisible(m_highlighted);
-            update();
-        }
+        if (rows > 0)
+            highlight(qBound(0, m_highlighted + 1, rows - 1));
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -26,6 +26,9 @@ public:
     // The heading shown above the rows.
     QString heading() const;
 
+    // The row that Return would choose: the current one until the arrow keys move it.
+    int highlightedRow() const;
+
     // Scene rectangle of a row, for whoever needs to point at it.
     QRectF rowSceneRect(int index) const;
 
@@ -53,6 +56,7 @@ private:
     int rowAt(const QPointF &pos) const;
     void scrollBy(qreal delta);
     void ensureVisible(int index);
+    void highlight(int index);
 
     QPointer<OvComboBox> m_comboBox;
     int m_pressedRow = -1;

@@ -20,6 +20,15 @@ struct TextMetrics {
     int lines = 0;
 };
 
+// Lines break between words; a word wider than the whole line (large text, a narrow
+// screen) breaks inside rather than stick out of the label.
+QTextOption::WrapMode lineWrap(bool wordWrap, QTextOption::WrapMode mode)
+{
+    if (!wordWrap)
+        return QTextOption::NoWrap;
+    return mode == QTextOption::WordWrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : mode;
+}
+
 QString layoutText(const QString &text)
 {
     QString t = text;
@@ -240,7 +249,7 @@ QSizeF OvLabel::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
     const qreal lineHeight = fm.lineSpacing();
 
     QTextOption option;
-    option.setWrapMode(m_wordWrap ? m_wrapMode : QTextOption::NoWrap);
+    option.setWrapMode(lineWrap(m_wordWrap, m_wrapMode));
     const auto natural = [&] { return measure(m_text, font, option, -1); };
 
     QSizeF hint;
@@ -257,7 +266,7 @@ QSizeF OvLabel::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
         qreal width;
         int lines = 1;
         if (m_wordWrap) {
-            width = measure(m_text, font, option, 0).width; // the longest word
+            width = measure(m_text, font, option, 0).width; // the widest letter
         } else {
             const TextMetrics unwrapped = natural();
             width = m_elide ? qMin(unwrapped.width, fm.horizontalAdvance(QChar(0x2026)) * 3) : unwrapped.width;
@@ -290,7 +299,7 @@ void OvLabel::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
     // Lines start at the side where the page's text starts: the right in right to left.
     const Qt::Alignment horizontal = visualAlignment(m_alignment) & Qt::AlignHorizontal_Mask;
     QTextOption textOption;
-    textOption.setWrapMode(m_wordWrap ? m_wrapMode : QTextOption::NoWrap);
+    textOption.setWrapMode(lineWrap(m_wordWrap, m_wrapMode));
     textOption.setAlignment(horizontal | Qt::AlignAbsolute);
     textOption.setTextDirection(layoutDirection());
 

@@ -3,6 +3,7 @@
 #include "ovlog_p.h"
 
 #include "ovlocale.h"
+#include "ovtextscale.h"
 
 #include <QFile>
 #include <QHash>
@@ -164,7 +165,7 @@ QFont OvStyle::font(const QString &key) const
     if (!families.isEmpty())
         f.setFamilies(families);
     if (fontValues.contains(QStringLiteral("pixelSize")))
-        f.setPixelSize(qMax(1, fontValues.value(QStringLiteral("pixelSize")).toInt()));
+        f.setPixelSize(qMax(1, qRound(fontValues.value(QStringLiteral("pixelSize")).toInt() * OvTextScale::factor())));
     if (fontValues.contains(QStringLiteral("weight")))
         f.setWeight(QFont::Weight(qBound(1, fontValues.value(QStringLiteral("weight")).toInt(), 1000)));
     if (fontValues.contains(QStringLiteral("italic")))

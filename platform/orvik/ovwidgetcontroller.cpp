@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovwidgetcontroller.h"
 
+#include "ovaccessible.h"
 #include "ovstyle.h"
 
 #include <QWidget>
@@ -225,6 +226,7 @@ void OvWidgetController::focusInEvent(QFocusEvent *event)
         || reason == Qt::ShortcutFocusReason;
     QGraphicsWidget::focusInEvent(event);
     update();
+    OvAccessible::notifyFocus(this);
 }
 
 void OvWidgetController::focusOutEvent(QFocusEvent *event)
