@@ -154,6 +154,11 @@ QVariant OvStyle::value(const QString &key) const
 
 QFont OvStyle::font(const QString &key) const
 {
+    const qreal scale = OvTextScale::factor();
+    if (scale != m_fontsScale) {
+        m_fonts.clear();
+        m_fontsScale = scale;
+    }
     const auto cached = m_fonts.constFind(key);
     if (cached != m_fonts.constEnd())
         return cached.value();

@@ -53,6 +53,7 @@ private:
     // A style never changes once made, and widgets ask it for the same few entries on every
     // size query and paint: what was once converted is kept.
     mutable QHash<QString, QFont> m_fonts;
+    mutable qreal m_fontsScale = 0; // the text scale m_fonts were made for
     mutable QHash<QString, QColor> m_colors; // invalid: not a colour
     mutable QHash<QString, QMarginsF> m_margins;
     mutable QHash<QString, QSizeF> m_sizes;

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovtextscale.h"
 
-#include <QLoggingCategory>
-#include <QString>
+#include "ovlog_p.h"
 
-Q_LOGGING_CATEGORY(lcTextScale, "orvik.textscale")
+#include <QString>
 
 namespace {
 qreal &current()
@@ -15,7 +14,7 @@ qreal &current()
         const QString text = qEnvironmentVariable("ORVIK_TEXT_SCALE");
         qreal factor = 1;
         if (!OvTextScale::parse(text, &factor)) {
-            qCWarning(lcTextScale, "ORVIK_TEXT_SCALE is \"%s\", not a number from %g to %g: text keeps its normal size",
+            qCWarning(lcOvTextScale, "ORVIK_TEXT_SCALE is \"%s\", not a number from %g to %g: text keeps its normal size",
                       qPrintable(text), OvTextScale::minimum, OvTextScale::maximum);
             return qreal(1);
         }
