@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cmath>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -102,7 +103,7 @@ SettingsStore::Contents SettingsStore::parse(const QByteArray &data)
     const QJsonObject top = doc.object();
     const QJsonValue format = top.value(formatField);
     const double number = format.toDouble();
-    if (!format.isDouble() || number < formatVersion || number != qint64(number)) {
+    if (!format.isDouble() || !(number >= formatVersion) || std::trunc(number) != number) {
         result.error = QStringLiteral("unsupported format %1")
                            .arg(QString::fromUtf8(QJsonDocument(QJsonArray{format}).toJson(QJsonDocument::Compact)));
         return result;
@@ -111,7 +112,7 @@ SettingsStore::Contents SettingsStore::parse(const QByteArray &data)
     if (number > formatVersion) {
         // A newer daemon's file: whatever of it this one understands is served, nothing more.
         result.kind = Contents::Newer;
-        result.error = QStringLiteral("format %1").arg(qint64(number));
+        result.error = QStringLiteral("format %1").arg(number, 0, 'g', 17);
     } else if (!settings.isObject()) {
         result.error = QStringLiteral("\"settings\" is missing or not an object");
         return result;
