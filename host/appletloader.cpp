@@ -60,7 +60,8 @@ bool AppletLoader::loadFile(const QString &path)
         reject(path, QStringLiteral("no such file"));
         return false;
     }
-    auto *loader = new QPluginLoader(path);
+    // QPluginLoader looks a relative name up in the library paths, not in the current folder.
+    auto *loader = new QPluginLoader(QFileInfo(path).absoluteFilePath());
     const QJsonObject metaData = loader->metaData();
     if (metaData.isEmpty()) {
         reject(path, QStringLiteral("not a Qt plug-in (%1)").arg(loader->errorString()));

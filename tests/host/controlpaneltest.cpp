@@ -83,8 +83,10 @@ void ControlPanelTest::testScreenshot_data()
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("format");
-    QTest::newRow("portrait") << "portrait" << QSize(480, 854) << "page.png" << QByteArray("png");
-    QTest::newRow("landscape, JPEG by its suffix") << "landscape" << QSize(854, 480) << "page.JPG" << QByteArray("jpeg");
+    QTest::addColumn<bool>("relativeApplet");
+    QTest::newRow("portrait") << "portrait" << QSize(480, 854) << "page.png" << QByteArray("png") << false;
+    QTest::newRow("landscape, JPEG by its suffix, applet named from the current folder")
+        << "landscape" << QSize(854, 480) << "page.JPG" << QByteArray("jpeg") << true;
 }
 
 void ControlPanelTest::testScreenshot()
@@ -93,9 +95,12 @@ void ControlPanelTest::testScreenshot()
     QFETCH(QSize, size);
     QFETCH(QString, file);
     QFETCH(QByteArray, format);
+    QFETCH(bool, relativeApplet);
     QTemporaryDir dir;
     file = dir.filePath(file);
-    const Run run = controlpanel({"--applet", LS_APPLET_PLUGIN, "--page", "--orientation", orientation,
+    const QString applet = relativeApplet ? QDir::current().relativeFilePath(LS_APPLET_PLUGIN) : QStringLiteral(LS_APPLET_PLUGIN);
+    QVERIFY(QDir::isRelativePath(applet) == relativeApplet);
+    const Run run = controlpanel({"--applet", applet, "--page", "--orientation", orientation,
                                   "--screenshot", file});
     QVERIFY2(run.exitCode == 0, run.err.right(2000).constData());
     QCOMPARE(QImageReader(file).format(), format);
