@@ -229,6 +229,9 @@ void ControlPanelTest::testCommandLineErrors_data()
                                              << "controlpanel: no applet plug-in found in @DIR@/empty";
     QTest::newRow("not a plug-in") << QStringList{"--applet", "@DIR@/libnotaplugin.so"} << QByteArray() << QStringList() << 1
                                    << "controlpanel.host: skipping @DIR@/libnotaplugin.so: not a Qt plug-in (Failed to extract plugin meta data";
+    QTest::newRow("host's warnings silenced by their category")
+        << QStringList{"--applet", "@DIR@/libnotaplugin.so"} << QByteArray()
+        << QStringList{"QT_LOGGING_RULES=controlpanel.host.warning=false"} << 1 << "controlpanel: no applet could be loaded";
     QTest::newRow("no applet loaded") << QStringList{"--applet", "@FOREIGN@", "--page"} << QByteArray() << QStringList() << 1
                                       << "controlpanel: no applet could be loaded";
     QTest::newRow("unknown image format") << QStringList{"--applet", "@APPLET@", "--screenshot", "@DIR@/shot.xyz"} << QByteArray()
@@ -272,6 +275,8 @@ void ControlPanelTest::testCommandLineErrors()
     QVERIFY2(said.contains(message), qPrintable(said.right(1500)));
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY(!run.out.contains("not reached"));
+    if (environment.contains("QT_LOGGING_RULES=controlpanel.host.warning=false"))
+        QVERIFY2(!said.contains("controlpanel.host:"), qPrintable(said));
 }
 
 QTEST_GUILESS_MAIN(ControlPanelTest)
