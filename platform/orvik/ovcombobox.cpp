@@ -244,16 +244,6 @@ qreal textWidth(const QFontMetricsF &metrics, const QFont &font, const QString &
 }
 } // namespace
 
-qreal OvComboBox::textWidthAt(qreal width) const
-{
-    const OvStyle &s = style();
-    qreal l, t, r, b;
-    getContentsMargins(&l, &t, &r, &b);
-    const qreal indicator = s.number(QStringLiteral("indicatorSize"), 12) + 16;
-    const qreal icon = m_iconVisible ? s.number(QStringLiteral("iconSize"), 32) + 16 : 0;
-    return qMax<qreal>(0, width - l - r - icon - indicator);
-}
-
 QSizeF OvComboBox::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
 {
     if (which != Qt::MinimumSize && which != Qt::PreferredSize && which != Qt::MaximumSize)
@@ -274,7 +264,7 @@ QSizeF OvComboBox::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
     qreal height = titleFm.lineSpacing() + spacing + valueFm.lineSpacing();
     if (constraint.width() >= 0) {
         // Height for width: title and value wrap at this width rather than being cut.
-        const qreal width = textWidthAt(constraint.width());
+        const qreal width = qMax<qreal>(0, constraint.width() - l - r - icon - indicator);
         height = OvTextLines::height(m_title, titleFont, width) + spacing
                  + OvTextLines::height(currentText(), valueFont, width);
     }

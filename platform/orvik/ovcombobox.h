@@ -77,7 +77,6 @@ private:
     void onRowsInserted(const QModelIndex &parent, int first, int last);
     void onRowsRemoved();
     void syncCurrent();
-    qreal textWidthAt(qreal width) const; // room for title and value in a box this wide
 
     QStandardItemModel *m_model;
     QPersistentModelIndex m_current;

@@ -2,6 +2,7 @@
 #include "ovtextlines_p.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -29,13 +30,38 @@ int layOut(QTextLayout &layout, qreal width, qreal lineSpacing)
     layout.endLayout();
     return qMax(1, lines);
 }
+
+struct Key {
+    QString text;
+    QFont font;
+    qreal width;
+    bool operator==(const Key &o) const { return width == o.width && text == o.text && font == o.font; }
+};
+
+size_t qHash(const Key &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.text, key.font, key.width);
+}
 } // namespace
 
 int OvTextLines::count(const QString &text, const QFont &font, qreal width)
 {
+    // Layouts ask for the same few texts at the same few widths over and over, and every
+    // page built anew asks again; laying text out is the dear part.
+    // Never destroyed: fonts must not outlive the application's font database at exit.
+    static auto &cache = *new QHash<Key, int>;
+    const Key key{text, font, width};
+    const auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return it.value();
+    // Bounded: entries that keep changing must not grow it without end.
+    if (cache.size() >= 256)
+        cache.clear();
     QTextLayout layout(text, font);
     layout.setTextOption(wrapping());
-    return layOut(layout, width, QFontMetricsF(font).lineSpacing());
+    const int lines = layOut(layout, width, QFontMetricsF(font).lineSpacing());
+    cache.insert(key, lines);
+    return lines;
 }
 
 qreal OvTextLines::height(const QString &text, const QFont &font, qreal width)
