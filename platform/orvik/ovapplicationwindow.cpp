@@ -41,8 +41,11 @@ OvApplicationWindow::OvApplicationWindow(QWidget *parent)
     setBackgroundBrush(background);
     scene->setBackgroundBrush(background);
 
-    // Keyboard focus moving to an item below the fold scrolls it into view.
-    connect(scene, &QGraphicsScene::focusItemChanged, this, [this](QGraphicsItem *now) {
+    // Keyboard focus moving to an item below the fold scrolls it into view. A tap does not:
+    // the page would move under the finger between press and release.
+    connect(scene, &QGraphicsScene::focusItemChanged, this, [this](QGraphicsItem *now, QGraphicsItem *, Qt::FocusReason reason) {
+        if (reason == Qt::MouseFocusReason)
+            return;
         if (now && now->isWidget() && now->boundingRect().height() < viewport()->height())
             ensureVisible(now, 0, 16);
     });

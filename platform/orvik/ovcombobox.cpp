@@ -5,6 +5,7 @@
 #include "ovaccessible.h"
 #include "ovcomboboxpopup.h"
 #include "ovstyle.h"
+#include "ovtextlines_p.h"
 
 #include <QWidget>
 #include <QFontMetricsF>
@@ -149,6 +150,8 @@ void OvComboBox::syncCurrent()
     update();
     if (index != m_lastIndex) {
         m_lastIndex = index;
+        // A longer entry may take more lines.
+        updateGeometry();
         OvAccessible::notifyValue(this, currentText());
         emit currentIndexChanged(index);
     }
@@ -215,7 +218,9 @@ void OvComboBox::onPopupChosen(int index)
 
 void OvComboBox::styleChanged()
 {
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     OvWidgetController::styleChanged();
 }
 
@@ -241,7 +246,6 @@ qreal textWidth(const QFontMetricsF &metrics, const QFont &font, const QString &
 
 QSizeF OvComboBox::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
 {
-    Q_UNUSED(constraint);
     if (which != Qt::MinimumSize && which != Qt::PreferredSize && which != Qt::MaximumSize)
         return QSizeF(-1, -1);
     const OvStyle &s = style();
@@ -256,12 +260,21 @@ QSizeF OvComboBox::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
         widest = qMax(widest, textWidth(valueFm, valueFont, itemText(i)));
     const qreal indicator = s.number(QStringLiteral("indicatorSize"), 12) + 16;
     const qreal icon = m_iconVisible ? s.number(QStringLiteral("iconSize"), 32) + 16 : 0;
-    const qreal height = titleFm.lineSpacing() + s.number(QStringLiteral("titleValueSpacing")) + valueFm.lineSpacing();
+    const qreal spacing = s.number(QStringLiteral("titleValueSpacing"));
+    qreal height = titleFm.lineSpacing() + spacing + valueFm.lineSpacing();
+    if (constraint.width() >= 0) {
+        // Height for width: title and value wrap at this width rather than being cut.
+        const qreal width = qMax<qreal>(0, constraint.width() - l - r - icon - indicator);
+        height = OvTextLines::height(m_title, titleFont, width) + spacing
+                 + OvTextLines::height(currentText(), valueFont, width);
+    }
     QSizeF hint(l + r + icon + widest + indicator, t + b + height);
     if (which == Qt::MinimumSize)
         hint.setWidth(l + r + icon + indicator + textWidth(titleFm, titleFont, QStringLiteral("MMMM")));
     else if (which == Qt::MaximumSize)
-        hint.setWidth(QWIDGETSIZE_MAX);
+        // Without a width the height is open: layouts bound their items by this maximum, and
+        // a narrower box may need more lines than one.
+        hint = QSizeF(QWIDGETSIZE_MAX, constraint.width() >= 0 ? hint.height() : QWIDGETSIZE_MAX);
     return styledSizeHint(which, hint);
 }
 
@@ -315,20 +328,32 @@ void OvComboBox::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
     const QFontMetricsF valueFm(valueFont);
     const qreal spacing = s.number(QStringLiteral("titleValueSpacing"));
     const QString value = currentText();
-    const qreal block = titleFm.lineSpacing() + (value.isEmpty() ? 0 : spacing + valueFm.lineSpacing());
-    const int align = visualAlignment(Qt::AlignLeft) | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextSingleLine;
+    // One line each where they fit, drawn as always; wrapped where they do not.
+    const bool titleFits = titleFm.horizontalAdvance(m_title) <= area.width();
+    const bool valueFits = valueFm.horizontalAdvance(value) <= area.width();
+    const qreal titleHeight = titleFits ? titleFm.lineSpacing() : OvTextLines::height(m_title, titleFont, area.width());
+    const qreal valueHeight = valueFits ? valueFm.lineSpacing() : OvTextLines::height(value, valueFont, area.width());
+    const qreal block = titleHeight + (value.isEmpty() ? 0 : spacing + valueHeight);
+    const Qt::Alignment side = visualAlignment(Qt::AlignLeft) & Qt::AlignHorizontal_Mask;
+    const int align = side | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextSingleLine;
     qreal y = area.top() + (area.height() - block) / 2;
     painter->setLayoutDirection(layoutDirection());
     painter->setFont(titleFont);
     painter->setPen(s.color(QStringLiteral("textColor"), Qt::white));
-    painter->drawText(visualRect(QRectF(area.left(), y, area.width(), titleFm.lineSpacing()), full), align,
-                      titleFm.elidedText(m_title, Qt::ElideRight, area.width()));
+    const QRectF titleRect = visualRect(QRectF(area.left(), y, area.width(), titleHeight), full);
+    if (titleFits)
+        painter->drawText(titleRect, align, m_title);
+    else
+        OvTextLines::draw(painter, titleRect, m_title, titleFont, side);
     if (!value.isEmpty()) {
-        y += titleFm.lineSpacing() + spacing;
+        y += titleHeight + spacing;
         painter->setFont(valueFont);
         painter->setPen(s.color(QStringLiteral("valueColor"), QColor(61, 139, 253)));
-        painter->drawText(visualRect(QRectF(area.left(), y, area.width(), valueFm.lineSpacing()), full), align,
-                          valueFm.elidedText(value, Qt::ElideRight, area.width()));
+        const QRectF valueRect = visualRect(QRectF(area.left(), y, area.width(), valueHeight), full);
+        if (valueFits)
+            painter->drawText(valueRect, align, value);
+        else
+            OvTextLines::draw(painter, valueRect, value, valueFont, side);
     }
     painter->restore();
 }

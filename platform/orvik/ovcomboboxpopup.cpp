@@ -5,6 +5,7 @@
 #include "ovapplicationwindow.h"
 #include "ovcombobox.h"
 #include "ovstyle.h"
+#include "ovtextlines_p.h"
 
 #include <QAbstractItemModel>
 #include <QFontMetricsF>
@@ -90,20 +91,51 @@ QString OvComboBoxPopup::heading() const
     return m_comboBox->title();
 }
 
+qreal OvComboBoxPopup::cardWidth() const
+{
+    const OvStyle &s = style();
+    const QRectF area = rect().marginsRemoved(s.margins(QStringLiteral("margins")));
+    return qMin(area.width(), s.number(QStringLiteral("maximumWidth"), 640));
+}
+
 qreal OvComboBoxPopup::headingHeight() const
 {
     const OvStyle &s = style();
     const QMarginsF pad = s.margins(QStringLiteral("headingPaddings"));
-    return QFontMetricsF(s.font(QStringLiteral("headingFont"))).lineSpacing() + pad.top() + pad.bottom();
+    const qreal width = cardWidth() - pad.left() - pad.right();
+    return OvTextLines::height(heading(), s.font(QStringLiteral("headingFont")), width) + pad.top() + pad.bottom();
+}
+
+qreal OvComboBoxPopup::rowTextWidth() const
+{
+    const OvStyle &s = style();
+    const QMarginsF pad = s.margins(QStringLiteral("rowPaddings"));
+    return cardWidth() - pad.left() - pad.right() - s.number(QStringLiteral("radioSize"), 24) - 16;
+}
+
+qreal OvComboBoxPopup::rowHeight(int index) const
+{
+    // As tall as the theme asks, taller where larger text takes more lines.
+    const OvStyle &s = style();
+    const QMarginsF pad = s.margins(QStringLiteral("rowPaddings"));
+    const qreal text = OvTextLines::height(m_comboBox->itemText(index), s.font(), rowTextWidth());
+    return qMax(s.number(QStringLiteral("rowHeight"), 72), text + pad.top() + pad.bottom() + 2 * s.number(QStringLiteral("rowTextGap"), 12));
+}
+
+qreal OvComboBoxPopup::contentHeight() const
+{
+    qreal height = 0;
+    for (int i = 0; m_comboBox && i < m_comboBox->count(); ++i)
+        height += rowHeight(i);
+    return height;
 }
 
 QRectF OvComboBoxPopup::cardRect() const
 {
     const OvStyle &s = style();
     const QRectF area = rect().marginsRemoved(s.margins(QStringLiteral("margins")));
-    const int rows = m_comboBox ? m_comboBox->count() : 0;
-    const qreal width = qMin(area.width(), s.number(QStringLiteral("maximumWidth"), 640));
-    const qreal wanted = headingHeight() + 1 + rows * s.number(QStringLiteral("rowHeight"), 72) + 12;
+    const qreal width = cardWidth();
+    const qreal wanted = headingHeight() + 1 + contentHeight() + 12;
     const qreal height = qMin(area.height(), wanted);
     return QRectF(area.left() + (area.width() - width) / 2, area.top() + (area.height() - height) / 2, width, height);
 }
@@ -117,9 +149,11 @@ QRectF OvComboBoxPopup::rowsArea() const
 
 QRectF OvComboBoxPopup::rowRect(int index) const
 {
-    const qreal rowHeight = style().number(QStringLiteral("rowHeight"), 72);
+    qreal top = 0;
+    for (int i = 0; i < index; ++i)
+        top += rowHeight(i);
     const QRectF rows = rowsArea();
-    return QRectF(rows.left(), rows.top() + index * rowHeight - m_scroll, rows.width(), rowHeight);
+    return QRectF(rows.left(), rows.top() + top - m_scroll, rows.width(), rowHeight(index));
 }
 
 QRectF OvComboBoxPopup::rowSceneRect(int index) const
@@ -144,8 +178,7 @@ void OvComboBoxPopup::scrollBy(qreal delta)
 {
     if (!m_comboBox)
         return;
-    const qreal content = m_comboBox->count() * style().number(QStringLiteral("rowHeight"), 72);
-    const qreal maxScroll = qMax<qreal>(0, content - rowsArea().height());
+    const qreal maxScroll = qMax<qreal>(0, contentHeight() - rowsArea().height());
     const qreal scroll = qBound<qreal>(0, m_scroll + delta, maxScroll);
     if (scroll != m_scroll) {
         m_scroll = scroll;
@@ -202,7 +235,8 @@ void OvComboBoxPopup::paint(QPainter *painter, const QStyleOptionGraphicsItem *o
     painter->drawRoundedRect(card, radius, radius);
 
     // Parts are worked out left to right and placed for the direction of the text.
-    const int align = visualAlignment(Qt::AlignLeft) | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextSingleLine;
+    const Qt::Alignment side = visualAlignment(Qt::AlignLeft) & Qt::AlignHorizontal_Mask;
+    const int align = side | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextSingleLine;
     painter->setLayoutDirection(layoutDirection());
     const QMarginsF headPad = s.margins(QStringLiteral("headingPaddings"));
     const QFont headFont = s.font(QStringLiteral("headingFont"));
@@ -210,8 +244,13 @@ void OvComboBoxPopup::paint(QPainter *painter, const QStyleOptionGraphicsItem *o
     painter->setFont(headFont);
     painter->setPen(s.color(QStringLiteral("headingColor"), Qt::white));
     const qreal headWidth = card.width() - headPad.left() - headPad.right();
-    const QRectF headRect(card.left() + headPad.left(), card.top() + headPad.top(), headWidth, headFm.lineSpacing());
-    painter->drawText(visualRect(headRect, card), align, headFm.elidedText(heading(), Qt::ElideRight, headWidth));
+    const QString head = heading();
+    const QRectF headRect(card.left() + headPad.left(), card.top() + headPad.top(), headWidth,
+                          headingHeight() - headPad.top() - headPad.bottom());
+    if (headFm.horizontalAdvance(head) <= headWidth)
+        painter->drawText(visualRect(headRect, card), align, head);
+    else
+        OvTextLines::draw(painter, visualRect(headRect, card), head, headFont, side);
     const qreal dividerY = card.top() + headingHeight();
     painter->fillRect(QRectF(card.left(), dividerY, card.width(), 1), s.color(QStringLiteral("dividerColor"), Qt::darkGray));
 
@@ -247,16 +286,16 @@ void OvComboBoxPopup::paint(QPainter *painter, const QStyleOptionGraphicsItem *o
                 painter->drawEllipse(radioRect.center(), radio / 4.5, radio / 4.5);
             }
             painter->setPen(isCurrent ? current : text);
-            const qreal textWidth = inner.width() - radio - 16;
+            const qreal textWidth = rowTextWidth();
             const QString itemText = m_comboBox->itemText(i);
             if (rowFm.horizontalAdvance(itemText) <= textWidth) {
                 const QRectF textRect(inner.left(), inner.center().y() - rowFm.height() / 2, textWidth, rowFm.height());
                 painter->drawText(visualRect(textRect, row), align, itemText);
             } else {
-                // A narrow screen wraps a long entry onto a second line rather than cutting it.
-                const int wrapAlign = (align & ~(Qt::TextSingleLine | Qt::AlignTop)) | Qt::AlignVCenter | Qt::TextWordWrap;
-                const QRectF textRect(inner.left(), inner.top(), textWidth, inner.height());
-                painter->drawText(visualRect(textRect, row), wrapAlign, itemText);
+                // A long entry wraps (the row grew to hold it) rather than being cut.
+                const qreal height = OvTextLines::height(itemText, rowFont, textWidth);
+                const QRectF textRect(inner.left(), inner.center().y() - height / 2, textWidth, height);
+                OvTextLines::draw(painter, visualRect(textRect, row), itemText, rowFont, side);
             }
         }
     }

@@ -49,7 +49,11 @@ protected:
 
 private:
     void placeOverView();
+    qreal cardWidth() const;
     QRectF cardRect() const;
+    qreal rowTextWidth() const;
+    qreal rowHeight(int index) const;
+    qreal contentHeight() const; // all rows, unscrolled
     QRectF rowRect(int index) const; // in item coordinates, scrolled
     QRectF rowsArea() const;
     qreal headingHeight() const;

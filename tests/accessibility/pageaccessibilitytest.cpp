@@ -369,6 +369,22 @@ void PageAccessibilityTest::testLargeText()
     QVERIFY(m_shown.window->scene()->sceneRect().contains(m_shown.page->sceneBoundingRect()));
     m_shown.window->ensureVisible(last, 0, 0);
     QVERIFY(m_shown.window->visibleSceneRect().adjusted(-0.5, -0.5, 0.5, 0.5).contains(last->sceneBoundingRect()));
+
+    // A tap on the list when only half of it is on screen opens it over what is on screen;
+    // the keys scroll its taller rows into view and a tap on one chooses it.
+    m_shown.window->verticalScrollBar()->setValue(0);
+    const QPointF middle = last->sceneBoundingRect().center();
+    m_shown.window->ensureVisible(QRectF(middle, QSizeF(1, 1)), 0, 0);
+    QTest::mouseClick(m_shown.window->viewport(), Qt::LeftButton, {}, m_shown.window->mapFromScene(middle));
+    OvComboBoxPopup *popup = last->popup();
+    QVERIFY(popup);
+    QCOMPARE(popup->sceneBoundingRect(), m_shown.window->visibleSceneRect());
+    QTest::keyClick(m_shown.window.get(), Qt::Key_Up);
+    QCOMPARE(popup->highlightedRow(), 0);
+    QTest::mouseClick(m_shown.window->viewport(), Qt::LeftButton, {},
+                      m_shown.window->mapFromScene(popup->rowSceneRect(0).center()));
+    QVERIFY(!last->popup());
+    QCOMPARE(DaemonSettings::value("SatellitePositioningInternal"), QVariant(true));
 }
 
 QTEST_MAIN(PageAccessibilityTest)

@@ -14,6 +14,7 @@
 #include <ovseparator.h>
 #include <ovstylablewidget.h>
 #include <ovstyle.h>
+#include <ovtextscale.h>
 
 #include <QAbstractItemModel>
 #include <QGraphicsScene>
@@ -83,6 +84,7 @@ class OvWidgetsTest : public QObject
 private slots:
     void testSwitch();
     void testPushButton();
+    void testComboBox_data();
     void testComboBox();
     void testComboBoxEntries();
     void testLabel();
@@ -172,8 +174,18 @@ void OvWidgetsTest::testPushButton()
     QVERIFY(button->effectiveSizeHint(Qt::PreferredSize).width() > shortWidth);
 }
 
+void OvWidgetsTest::testComboBox_data()
+{
+    QTest::addColumn<qreal>("textScale");
+    QTest::newRow("normal text") << 1.0;
+    QTest::newRow("text at 2x") << 2.0;
+}
+
 void OvWidgetsTest::testComboBox()
 {
+    QFETCH(qreal, textScale);
+    QVERIFY(OvTextScale::setFactor(textScale));
+    const auto normalText = qScopeGuard([] { OvTextScale::setFactor(1); });
     auto *combo = new OvComboBox;
     combo->setStyleName(QStringLiteral("CommonComboBoxInverted"));
     combo->itemModel()->setHeaderData(0, Qt::Horizontal, QStringLiteral("Select GPS device"), Qt::EditRole);
@@ -196,6 +208,21 @@ void OvWidgetsTest::testComboBox()
     QCOMPARE(changed.count(), 1);
     QCOMPARE(activated.count(), 0);
 
+    // Title and value are shown whole: on one line where they fit, else wrapped, inside the box.
+    // (area in the widget's coordinates; empty: the whole widget, once laid out)
+    const auto shownWhole = [&](const QGraphicsWidget *w, const QColor &color, const QFont &font, const QString &text,
+                                const QRectF &area) {
+        const QRect ink = inkOf(screen.window.grabPage(), color);
+        const QFontMetricsF fm(font);
+        return w->mapRectToScene(area.isEmpty() ? w->rect() : area).adjusted(-1, -1, 1, 1).contains(QRectF(ink))
+            && (ink.height() > fm.lineSpacing() || ink.width() >= fm.horizontalAdvance(text) - fm.averageCharWidth());
+    };
+    combo->setCurrentIndex(2);
+    QVERIFY(shownWhole(combo, colorOf(combo->style(), "valueColor"), combo->style().font("valueFont"),
+                       combo->currentText(), QRectF()));
+    QVERIFY(shownWhole(combo, colorOf(combo->style(), "textColor"), combo->style().font(), combo->title(), QRectF()));
+    combo->setCurrentIndex(1);
+
     // A tap opens the list over the scene, headed by the model's header data.
     screen.tap(combo);
     OvComboBoxPopup *popup = combo->popup();
@@ -204,11 +231,14 @@ void OvWidgetsTest::testComboBox()
     QVERIFY(screen.window.scene()->items().contains(popup));
     QCOMPARE(popup->heading(), QStringLiteral("Select GPS device"));
     QVERIFY(screen.window.visibleSceneRect().contains(popup->rowSceneRect(2)));
-    // An entry wider than a portrait list wraps onto a second line inside its row, uncut.
-    const QRect row = popup->rowSceneRect(2).toAlignedRect();
-    const QRect text = inkOf(screen.window.grabPage().copy(row), colorOf(popup->style(), "textColor"));
+    // The heading is whole above the rows; an entry wider than a portrait list wraps onto
+    // more lines, and its row grows to hold them.
+    QVERIFY(shownWhole(popup, colorOf(popup->style(), "headingColor"), popup->style().font("headingFont"),
+                       popup->heading(), popup->mapRectFromScene(QRectF(0, 0, 480, popup->rowSceneRect(0).top()))));
+    const QRectF row = popup->rowSceneRect(2);
+    const QRect text = inkOf(screen.window.grabPage(), colorOf(popup->style(), "textColor")) & row.adjusted(0, 0, 0, 854).toAlignedRect();
     QVERIFY2(text.height() > QFontMetricsF(popup->style().font()).lineSpacing(), "one line: the entry was cut");
-    QVERIFY(QRect(QPoint(), row.size()).contains(text));
+    QVERIFY(row.adjusted(-1, -1, 1, 1).contains(QRectF(text)));
 
     // Choosing a row makes it current, then activates it, and closes the list.
     connect(combo, &OvComboBox::activated, this, [&](int index) { QCOMPARE(combo->currentIndex(), index); });
