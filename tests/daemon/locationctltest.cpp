@@ -121,6 +121,8 @@ private slots:
                                          << "unknown command \"frobnicate\"\n" + usage << none;
         QTest::newRow("missing value") << "running" << none << "set Positioning" << QByteArray() << 2 << ""
                                        << "set takes 2 argument(s), got 1\n" + usage << none;
+        QTest::newRow("unquoted words") << "running" << none << "set " + name + " two words" << QByteArray() << 2 << ""
+                                        << "set takes 2 argument(s), got 3\n" + usage << none;
         QTest::newRow("unknown key") << "running" << none << "get positioning" << QByteArray() << 2 << ""
                                      << "unknown key \"positioning\"; known keys: Positioning, " << none;
         QTest::newRow("not a boolean") << "running" << none << "set Positioning maybe" << QByteArray() << 2 << ""
