@@ -422,11 +422,18 @@ void LocationSettingsWidgetTest::testDaemonAbsent()
     QTRY_COMPARE(noticeOf(page), UnavailableNotice);
     QVERIFY(controlsEnabled(page, false));
     m_daemon.setValue("Positioning", false);
+    m_daemon.setValue("NetworkConnectivity", true);
+    m_daemon.setValue("SatellitePositioning", false);
     QVERIFY(m_daemon.start());
     QTRY_COMPARE(noticeOf(page), QString());
+    // Every section shows what the daemon holds now.
     QVERIFY(!findItem<OvButton>(page, PageDriver::positioning)->isChecked());
+    QVERIFY(findItem<OvButton>(page, PageDriver::connectivity)->isChecked());
+    QVERIFY(!findItem<OvButton>(page, PageDriver::satellite)->isChecked());
     QVERIFY(controlsEnabled(page, true));
     m_daemon.setValue("Positioning", true);
+    m_daemon.setValue("NetworkConnectivity", false);
+    m_daemon.setValue("SatellitePositioning", true);
     QCOMPARE(m_daemon.callCount("setSetting"), 0);
 }
 
