@@ -13,17 +13,27 @@ inline const QString service = QStringLiteral("com.telva.locatord.settings");
 inline const QString path = QStringLiteral("/com/telva/locatord/settings");
 inline const QString iface = QStringLiteral("com.telva.location.settings");
 
-inline QDBusMessage call(const QString &member, const QVariantList &args)
+inline QDBusMessage message(const QString &member, const QVariantList &args)
 {
     QDBusMessage m = QDBusMessage::createMethodCall(service, path, iface, member);
     m.setArguments(args);
-    return QDBusConnection::sessionBus().call(m);
+    return m;
+}
+
+inline QDBusMessage call(const QString &member, const QVariantList &args)
+{
+    return QDBusConnection::sessionBus().call(message(member, args));
+}
+
+inline QDBusMessage get(const QString &key)
+{
+    return call(QStringLiteral("getSetting"), {key});
 }
 
 // Invalid when the daemon did not answer.
 inline QVariant value(const QString &key)
 {
-    const QDBusMessage r = call(QStringLiteral("getSetting"), {key});
+    const QDBusMessage r = get(key);
     return r.type() == QDBusMessage::ReplyMessage ? r.arguments().value(0).value<QDBusVariant>().variant() : QVariant();
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "busmonitor.h"
+#include "daemonsettings.h"
 #include "locatordprocess.h"
 #include "settings_interface.h"
 #include "settingsstore.h"
@@ -20,41 +21,14 @@
 #include <unistd.h>
 
 namespace {
-const QString service = QStringLiteral("com.telva.locatord.settings");
-const QString path = QStringLiteral("/com/telva/locatord/settings");
-const QString iface = QStringLiteral("com.telva.location.settings");
-
-QDBusMessage methodCall(const QString &member, const QVariantList &args)
-{
-    QDBusMessage m = QDBusMessage::createMethodCall(service, path, iface, member);
-    m.setArguments(args);
-    return m;
-}
-
-QDBusMessage get(const QString &key)
-{
-    return QDBusConnection::sessionBus().call(methodCall(QStringLiteral("getSetting"), {key}));
-}
-
-QVariant value(const QString &key)
-{
-    const QDBusMessage r = get(key);
-    return r.type() == QDBusMessage::ReplyMessage ? r.arguments().value(0).value<QDBusVariant>().variant()
-                                                  : QVariant();
-}
-
-QDBusMessage set(const QString &key, const QVariant &value)
-{
-    return QDBusConnection::sessionBus().call(
-        methodCall(QStringLiteral("setSetting"), {key, QVariant::fromValue(QDBusVariant(value))}));
-}
+using namespace DaemonSettings;
 
 // Waits for the reply while events run, so that a signal sent before the reply is handled
 // before anything else is written.
 QDBusMessage setListening(const QString &key, const QVariant &value)
 {
     QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(
-        methodCall(QStringLiteral("setSetting"), {key, QVariant::fromValue(QDBusVariant(value))}));
+        message(QStringLiteral("setSetting"), {key, QVariant::fromValue(QDBusVariant(value))}));
     while (!call.isFinished())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     QCoreApplication::processEvents();
@@ -139,7 +113,7 @@ private slots:
 
         // A bare value where the variant belongs does not reach the settings at all.
         QDBusMessage bare = QDBusConnection::sessionBus().call(
-            methodCall(QStringLiteral("setSetting"), {QStringLiteral("Positioning"), false}));
+            message(QStringLiteral("setSetting"), {QStringLiteral("Positioning"), false}));
         QCOMPARE(bare.type(), QDBusMessage::ErrorMessage);
 
         for (const QString &key : {QStringLiteral("SuplForced"), QStringLiteral("InternalGpsDisabled")}) {
@@ -368,7 +342,7 @@ private slots:
             QList<QDBusPendingCall> calls;
             for (int i = 0; i < 120; ++i) {
                 const QString key = keys.at(i % 2);
-                calls << QDBusConnection::sessionBus().asyncCall(methodCall(
+                calls << QDBusConnection::sessionBus().asyncCall(message(
                     QStringLiteral("setSetting"),
                     {key, QVariant::fromValue(QDBusVariant(QStringLiteral("00:00:00:00:00:%1").arg(i, 2, 16, QLatin1Char('0'))))}));
             }

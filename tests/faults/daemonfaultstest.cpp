@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The real daemon failing under the page and under locationctl: killed, restarted, and
 // handed store files it cannot use.
+#include "daemonsettings.h"
 #include "locatordprocess.h"
 #include "messagecapture.h"
 #include "pagedriver.h"
@@ -24,27 +25,7 @@
 #include <unistd.h>
 
 namespace {
-const QString service = QStringLiteral("com.telva.locatord.settings");
-const QString path = QStringLiteral("/com/telva/locatord/settings");
-const QString iface = QStringLiteral("com.telva.location.settings");
-
-QDBusMessage call(const QString &member, const QVariantList &args)
-{
-    QDBusMessage m = QDBusMessage::createMethodCall(service, path, iface, member);
-    m.setArguments(args);
-    return QDBusConnection::sessionBus().call(m);
-}
-
-QVariant daemonValue(const QString &key)
-{
-    const QDBusMessage r = call(QStringLiteral("getSetting"), {key});
-    return r.type() == QDBusMessage::ReplyMessage ? r.arguments().value(0).value<QDBusVariant>().variant() : QVariant();
-}
-
-QDBusMessage daemonSet(const QString &key, const QVariant &value)
-{
-    return call(QStringLiteral("setSetting"), {key, QVariant::fromValue(QDBusVariant(value))});
-}
+using namespace DaemonSettings;
 
 QByteArray readFile(const QString &name)
 {
@@ -160,11 +141,11 @@ void DaemonFaultsTest::testDaemonKilledWhilePageOpen()
     for (int i = 0; i < switches.size(); ++i) {
         shown.click(shown.button(switches.at(i)));
         QVERIFY2(!shown.button(switches.at(i))->isChecked(), qPrintable(switches.at(i)));
-        QCOMPARE(daemonValue(keys.at(i)), QVariant(false));
+        QCOMPARE(value(keys.at(i)), QVariant(false));
     }
     QCOMPARE(capture.texts(QtWarningMsg), QStringList());
     // The new owner of the name is heard: a change made elsewhere reaches the page.
-    QCOMPARE(daemonSet(QStringLiteral("NetworkConnectivity"), true).arguments(), QVariantList{true});
+    QCOMPARE(set(QStringLiteral("NetworkConnectivity"), true).arguments(), QVariantList{true});
     QTRY_VERIFY(shown.button(PageDriver::connectivity)->isChecked());
     QVERIFY(capture.contains(QtDebugMsg, "NetworkConnectivityContainer::onLocationSettingsChanged( Key = \"NetworkConnectivity\" ) \n"));
 
@@ -290,7 +271,7 @@ void DaemonFaultsTest::testUnreadableStore()
     const QStringList aside = QDir(dir.path()).entryList({"settings.json.corrupt-*"}, QDir::Files);
     QCOMPARE(aside.size(), 1);
     QCOMPARE(readFile(dir.filePath(aside.first())), contents); // the test itself keeps root's power
-    QCOMPARE(daemonValue("Positioning"), QVariant(true));
+    QCOMPARE(value("Positioning"), QVariant(true));
 }
 
 // The store's folder is read-only. With a good store, values are served but every change is
@@ -313,12 +294,12 @@ void DaemonFaultsTest::testReadOnlyStoreFolder()
     {
         Daemon daemon;
         QVERIFY2(daemon.start(store, true), daemon.log.constData());
-        QCOMPARE(daemonValue("Positioning"), QVariant(false));
-        const QDBusMessage r = daemonSet("Positioning", true);
+        QCOMPARE(value("Positioning"), QVariant(false));
+        const QDBusMessage r = set("Positioning", true);
         QCOMPARE(r.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(r.errorName(), QStringLiteral("com.telva.location.Error.StoreFailed"));
         QVERIFY2(r.errorMessage().contains(store), qPrintable(r.errorMessage()));
-        QCOMPARE(daemonValue("Positioning"), QVariant(false));
+        QCOMPARE(value("Positioning"), QVariant(false));
         daemon.process.terminate();
         QVERIFY(daemon.process.waitForFinished(10000));
         daemon.log += daemon.process.readAll();
@@ -334,8 +315,8 @@ void DaemonFaultsTest::testReadOnlyStoreFolder()
         QVERIFY2(daemon.start(store, true), daemon.log.constData());
         QVERIFY2(daemon.log.contains("could not be moved aside") && daemon.log.contains("storing nothing"),
                  daemon.log.constData());
-        QCOMPARE(daemonValue("Positioning"), QVariant(true));
-        const QDBusMessage r = daemonSet("Positioning", false);
+        QCOMPARE(value("Positioning"), QVariant(true));
+        const QDBusMessage r = set("Positioning", false);
         QCOMPARE(r.errorName(), QStringLiteral("com.telva.location.Error.StoreFailed"));
         QVERIFY2(r.errorMessage().contains("not writing over it"), qPrintable(r.errorMessage()));
     }

@@ -3,6 +3,7 @@
 // being built, and a picker that never replies. The host waits no longer than the bus's
 // reply timeout per call, and goes on afterwards; what the page shows comes from the daemon
 // once it answers again. Slow by nature: each timeout is 25 s, and the test waits out four.
+#include "daemonsettings.h"
 #include "locatordprocess.h"
 #include "messagecapture.h"
 #include "pagedriver.h"
@@ -43,16 +44,6 @@ void resumeOnFirstFailure(QtMsgType type, const QMessageLogContext &context, con
     previousHandler(type, context, text);
 }
 
-QVariant daemonValue(const QString &key)
-{
-    QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("com.telva.locatord.settings"),
-                                                    QStringLiteral("/com/telva/locatord/settings"),
-                                                    QStringLiteral("com.telva.location.settings"),
-                                                    QStringLiteral("getSetting"));
-    m << key;
-    const QDBusMessage r = QDBusConnection::sessionBus().call(m);
-    return r.arguments().value(0).value<QDBusVariant>().variant();
-}
 } // namespace
 
 class FrozenPeersTest : public QObject
@@ -105,12 +96,12 @@ void FrozenPeersTest::testDaemonStoppedDuringPageOpen()
     // Resumed, the daemon stores the write it had queued; the page reads it back.
     QCOMPARE(::kill(pid_t(daemon.pid()), SIGCONT), 0);
     QTRY_VERIFY(!PageDriver::find<OvLabel>(shown.page, notice));
-    QCOMPARE(daemonValue(QStringLiteral("NetworkConnectivity")), QVariant(false));
+    QCOMPARE(DaemonSettings::value(QStringLiteral("NetworkConnectivity")), QVariant(false));
     QVERIFY(!shown.button(PageDriver::connectivity)->isChecked());
     QVERIFY(shown.button(PageDriver::positioning)->isEnabled());
 
     shown.click(shown.button(PageDriver::positioning));
-    QCOMPARE(daemonValue(QStringLiteral("Positioning")), QVariant(false));
+    QCOMPARE(DaemonSettings::value(QStringLiteral("Positioning")), QVariant(false));
 }
 
 // The picker takes "show_search_dlg" and never replies: the list blocks the host for one
@@ -140,15 +131,15 @@ void FrozenPeersTest::testPickerNeverAnswers()
     QVERIFY2(waited >= busTimeoutMs - 1000 && waited <= busTimeoutMs + slackMs, qPrintable(QString::number(waited)));
     QVERIFY(capture.contains(QtDebugMsg, "SatellitePositioningContainer::onPairNewDeviceButtonClic ked \n"));
     QTest::qWait(200);
-    QCOMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalAddress")), QVariant(QString()));
+    QCOMPARE(DaemonSettings::value(QStringLiteral("SatellitePositioningExternalAddress")), QVariant(QString()));
     QCOMPARE(list->itemText(list->currentIndex()), QStringLiteral("Internal GPS"));
 
     // The list and the switches still answer.
     QVERIFY(shown.choose(0));
     QTRY_COMPARE(list->currentIndex(), 0);
-    QCOMPARE(daemonValue(QStringLiteral("SatellitePositioningInternal")), QVariant(true));
+    QCOMPARE(DaemonSettings::value(QStringLiteral("SatellitePositioningInternal")), QVariant(true));
     shown.click(shown.button(PageDriver::satellite));
-    QCOMPARE(daemonValue(QStringLiteral("SatellitePositioning")), QVariant(false));
+    QCOMPARE(DaemonSettings::value(QStringLiteral("SatellitePositioning")), QVariant(false));
     picker.kill();
     picker.waitForFinished(10000);
 }

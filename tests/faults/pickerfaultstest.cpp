@@ -2,6 +2,7 @@
 // The device picker killed in the middle of a pairing: while the request is pending, and
 // while its dialog is open. The host is released at once, nothing is written, and a
 // picker started afterwards pairs as usual.
+#include "daemonsettings.h"
 #include "locatordprocess.h"
 #include "messagecapture.h"
 #include "pagedriver.h"
@@ -20,17 +21,6 @@
 
 namespace {
 const QString pickerName = QStringLiteral("com.telva.devpick");
-
-QVariant daemonValue(const QString &key)
-{
-    QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("com.telva.locatord.settings"),
-                                                    QStringLiteral("/com/telva/locatord/settings"),
-                                                    QStringLiteral("com.telva.location.settings"),
-                                                    QStringLiteral("getSetting"));
-    m << key;
-    const QDBusMessage r = QDBusConnection::sessionBus().call(m);
-    return r.arguments().value(0).value<QDBusVariant>().variant();
-}
 
 bool pickerRegistered()
 {
@@ -83,8 +73,8 @@ void PickerFaultsTest::pairAfterwards(PageDriver &shown)
     QProcess picker;
     QVERIFY(startPicker(&picker, {"--answer", "00:11:22:33:44:55", "Kestrel Nav 10"}));
     QVERIFY(shown.choose(shown.list()->count() - 1));
-    QTRY_COMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalName")), QVariant(QStringLiteral("Kestrel Nav 10")));
-    QCOMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalAddress")), QVariant(QStringLiteral("00:11:22:33:44:55")));
+    QTRY_COMPARE(DaemonSettings::value(QStringLiteral("SatellitePositioningExternalName")), QVariant(QStringLiteral("Kestrel Nav 10")));
+    QCOMPARE(DaemonSettings::value(QStringLiteral("SatellitePositioningExternalAddress")), QVariant(QStringLiteral("00:11:22:33:44:55")));
     QTRY_COMPARE(shown.list()->itemText(shown.list()->currentIndex()), QStringLiteral("Kestrel Nav 10"));
     killPicker(&picker);
 }
@@ -115,7 +105,7 @@ void PickerFaultsTest::testKilledWhileRequestPending()
     QTest::qWait(200);
     // Nothing is being paired: the list shows the receiver the daemon holds.
     QCOMPARE(shown.list()->itemText(shown.list()->currentIndex()), QStringLiteral("Internal GPS"));
-    QCOMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalAddress")), QVariant(QString()));
+    QCOMPARE(DaemonSettings::value(QStringLiteral("SatellitePositioningExternalAddress")), QVariant(QString()));
     pairAfterwards(shown);
 }
 
@@ -131,7 +121,7 @@ void PickerFaultsTest::testKilledWhileDialogOpen()
             e << shown.list()->itemText(i);
         return e;
     }();
-    const QString addressBefore = daemonValue(QStringLiteral("SatellitePositioningExternalAddress")).toString();
+    const QString addressBefore = DaemonSettings::value(QStringLiteral("SatellitePositioningExternalAddress")).toString();
     MessageCapture capture;
     QVERIFY(shown.choose(shown.list()->count() - 1));
     // The request was answered; the dialog waits for a user who never comes.
@@ -144,7 +134,7 @@ void PickerFaultsTest::testKilledWhileDialogOpen()
     for (int i = 0; i < shown.list()->count(); ++i)
         after << shown.list()->itemText(i);
     QCOMPARE(after, before);
-    QCOMPARE(daemonValue(QStringLiteral("SatellitePositioningExternalAddress")).toString(), addressBefore);
+    QCOMPARE(DaemonSettings::value(QStringLiteral("SatellitePositioningExternalAddress")).toString(), addressBefore);
     pairAfterwards(shown);
 }
 
