@@ -2,6 +2,7 @@
 #ifndef PAGEDRIVER_H
 #define PAGEDRIVER_H
 
+#include "itemsearch.h"
 #include "locationsettingswidget.h"
 
 #include <ovapplicationwindow.h>
@@ -65,20 +66,7 @@ struct PageDriver
     ~PageDriver() { close(); }
 
     template <class T>
-    static T *find(QGraphicsItem *root, const QString &objectName)
-    {
-        const QList<QGraphicsItem *> children = root->childItems();
-        for (QGraphicsItem *child : children) {
-            if (child->isWidget()) {
-                auto *found = qobject_cast<T *>(static_cast<QGraphicsWidget *>(child));
-                if (found && found->objectName() == objectName)
-                    return found;
-            }
-            if (T *deeper = find<T>(child, objectName))
-                return deeper;
-        }
-        return nullptr;
-    }
+    static T *find(QGraphicsItem *root, const QString &objectName) { return findItem<T>(root, objectName); }
 
     OvButton *button(const QString &name) const { return page ? find<OvButton>(page, name) : nullptr; }
     OvComboBox *list() const { return page ? find<OvComboBox>(page, deviceList) : nullptr; }
