@@ -8,23 +8,16 @@
 #include <QString>
 #include <QStringList>
 
-/*
- * Watches every message on one of the private buses through dbus-monitor, so that tests
- * see what really went over the wire. start() and sync() return only when the monitor has
- * seen everything sent before them (a marker signal travels the bus behind it).
- */
+// Every message on one of the private buses, through dbus-monitor, so that tests see what
+// really went over the wire. start() and sync() return once the monitor has seen everything
+// sent before them (a marker signal travels the bus behind it).
 class BusMonitor
 {
 public:
     struct Message {
-        QString kind;        // "method call", "method return", "signal", "error"
-        QString sender;
-        QString destination;
-        QString path;
-        QString interface;
-        QString member;
-        QString errorName;
-        QStringList args;    // e.g. "string \"Positioning\"", "variant boolean true"
+        QString kind; // "method call", "method return", "signal", "error"
+        QString sender, destination, path, interface, member, errorName;
+        QStringList args; // e.g. "string \"Positioning\"", "variant boolean true"
     };
 
     explicit BusMonitor(QDBusConnection::BusType bus = QDBusConnection::SessionBus);
@@ -35,13 +28,12 @@ public:
     void clear();
 
     QList<Message> messages() const;
-    // Method calls of a member (any interface); destination filter when not empty.
+    // Method calls of a member (any interface), to the destination when one is given.
     QList<Message> calls(const QString &member, const QString &destination = QString()) const;
     QList<Message> signalsNamed(const QString &member) const;
     QStringList describe() const; // one line per message, for failure output
 
 private:
-    bool waitForMarker();
     void parse();
 
     QDBusConnection::BusType m_bus;
@@ -49,7 +41,6 @@ private:
     QByteArray m_pending;
     QList<Message> m_messages;
     int m_markerCount = 0;
-    QString m_lastMarker;
     bool m_markerSeen = false;
 };
 

@@ -2,44 +2,35 @@
 #ifndef DAEMONSETTINGS_H
 #define DAEMONSETTINGS_H
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVariant>
-#include <QVariant>
+#include "settingsclient.h"
 
-// The positioning daemon's values read and written on the session bus, as any client would.
+// The positioning daemon's values read and written on the session bus as any client would,
+// through the client generated from the daemon's own XML.
 namespace DaemonSettings {
 inline const QString service = QStringLiteral("com.telva.locatord.settings");
 inline const QString path = QStringLiteral("/com/telva/locatord/settings");
 inline const QString iface = QStringLiteral("com.telva.location.settings");
 
-inline QDBusMessage message(const QString &member, const QVariantList &args)
+inline SettingsClient client(const QDBusConnection &bus = QDBusConnection::sessionBus())
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(service, path, iface, member);
-    m.setArguments(args);
-    return m;
+    return SettingsClient(service, path, bus);
 }
 
-inline QDBusMessage call(const QString &member, const QVariantList &args)
+// The whole answer, reply or error.
+inline QDBusMessage answer(QDBusPendingCall call)
 {
-    return QDBusConnection::sessionBus().call(message(member, args));
+    call.waitForFinished();
+    return call.reply();
 }
 
-inline QDBusMessage get(const QString &key)
-{
-    return call(QStringLiteral("getSetting"), {key});
-}
+inline QDBusMessage get(const QString &key) { return answer(client().getSetting(key)); }
+inline QDBusMessage set(const QString &key, const QVariant &value) { return answer(client().setSetting(key, QDBusVariant(value))); }
 
 // Invalid when the daemon did not answer.
 inline QVariant value(const QString &key)
 {
     const QDBusMessage r = get(key);
     return r.type() == QDBusMessage::ReplyMessage ? r.arguments().value(0).value<QDBusVariant>().variant() : QVariant();
-}
-
-inline QDBusMessage set(const QString &key, const QVariant &value)
-{
-    return call(QStringLiteral("setSetting"), {key, QVariant::fromValue(QDBusVariant(value))});
 }
 } // namespace DaemonSettings
 

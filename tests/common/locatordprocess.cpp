@@ -8,15 +8,11 @@
 #include <QThread>
 
 namespace {
-const QString serviceName = QStringLiteral("com.telva.locatord.settings");
-
-// The pid of the name's owner, 0 when nobody owns it.
+// The pid of the daemon name's owner, 0 when nobody owns it.
 qint64 ownerPid()
 {
     QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-    if (!bus)
-        return 0;
-    const QDBusReply<uint> pid = bus->servicePid(serviceName);
+    const QDBusReply<uint> pid = bus ? bus->servicePid(QStringLiteral("com.telva.locatord.settings")) : QDBusReply<uint>();
     return pid.isValid() ? pid.value() : 0;
 }
 }
@@ -36,37 +32,29 @@ bool LocatordProcess::start(const QStringList &extraArgs)
 {
     if (m_process.state() != QProcess::NotRunning)
         return false;
-    m_process.setProgram(binary(QStringLiteral("locatord")));
-    m_process.setArguments(QStringList{QStringLiteral("--store"), m_storeFile} + extraArgs);
-    m_process.start();
+    m_process.start(binary(QStringLiteral("locatord")), QStringList{QStringLiteral("--store"), m_storeFile} + extraArgs);
     if (!m_process.waitForStarted(10000))
         return false;
     m_pid = m_process.processId();
-    // Owned by this very process, not by one that the bus activated meanwhile.
+    // Owned by this process, not by one that the bus activated meanwhile.
     const QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired()) {
-        if (ownerPid() == m_pid)
-            return true;
+    while (!deadline.hasExpired() && ownerPid() != m_pid) {
         if (m_process.waitForFinished(20))
             return false;
     }
-    return false;
+    return ownerPid() == m_pid;
 }
 
 void LocatordProcess::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
     m_process.terminate();
     if (!m_process.waitForFinished(10000))
-        m_process.kill();
+        kill();
     waitUntilGone();
 }
 
 void LocatordProcess::kill()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
     m_process.kill();
     waitUntilGone();
 }
@@ -80,16 +68,6 @@ void LocatordProcess::waitUntilGone()
         QThread::msleep(10);
 }
 
-QString LocatordProcess::storeFile() const
-{
-    return m_storeFile;
-}
-
-qint64 LocatordProcess::pid() const
-{
-    return m_process.state() == QProcess::NotRunning ? 0 : m_pid;
-}
-
 int LocatordProcess::exitCode() const
 {
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
@@ -97,8 +75,6 @@ int LocatordProcess::exitCode() const
 
 QString LocatordProcess::binary(const QString &name)
 {
-    QString dir = qEnvironmentVariable("LS_BUILD_DIR");
-    if (dir.isEmpty())
-        dir = QStringLiteral(LS_BUILD_DIR_DEFAULT);
+    const QString dir = qEnvironmentVariable("LS_BUILD_DIR", QStringLiteral(LS_BUILD_DIR_DEFAULT));
     return dir + QLatin1String("/bin/") + name;
 }

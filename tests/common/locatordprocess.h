@@ -7,26 +7,22 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-/*
- * Runs the real positioning daemon of the build for a test, on the test's session bus.
- * The daemon's own output goes to the test's output. The store is the given file, or a
- * file in a private temporary folder that lives as long as this object.
- */
+// The build's positioning daemon run for a test on the test's session bus, its output in the
+// test's. The store is the given file, or one in a temporary folder that lives as long as this.
 class LocatordProcess
 {
 public:
     explicit LocatordProcess(const QString &storeFile = QString());
     ~LocatordProcess();
 
-    // Returns once the daemon owns its name on the session bus; false if it exited or
-    // did not get there within about ten seconds.
+    // True once this very process owns the daemon's name; false if it exited or took too long.
     bool start(const QStringList &extraArgs = {});
     void stop(); // SIGTERM, then waits until it is gone and its name is free
     void kill(); // SIGKILL, likewise
 
-    QString storeFile() const;
-    qint64 pid() const;
-    int exitCode() const; // of the last run that ended
+    QString storeFile() const { return m_storeFile; }
+    qint64 pid() const { return m_process.state() == QProcess::NotRunning ? 0 : m_pid; }
+    int exitCode() const; // of the last run that ended; -1 for a crash
 
     static QString binary(const QString &name); // $LS_BUILD_DIR/bin/<name>
 

@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+// Nobody starts the daemon here: the bus does, from the build's activation file, on the first
+// call; it keeps its settings under the session's XDG_CONFIG_HOME and ends on SIGTERM.
 #include "locatordprocess.h"
+#include "programrun.h"
 #include "settingsstore.h"
 
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusReply>
-#include <QProcess>
 #include <QtTest>
 
 #include <csignal>
 
-// Nobody starts the daemon here: the bus does, from the build's activation file, on the
-// first call, and the daemon then keeps its settings under the session's XDG_CONFIG_HOME.
 class ActivationTest : public QObject
 {
     Q_OBJECT
@@ -22,25 +20,12 @@ private slots:
         QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
         const QString name = QStringLiteral("com.telva.locatord.settings");
         QVERIFY(!bus->isServiceRegistered(name).value());
-
-        QProcess ctl;
-        ctl.start(LocatordProcess::binary(QStringLiteral("locationctl")), {"set", "Positioning", "false"});
-        QVERIFY(ctl.waitForFinished(20000));
-        QCOMPARE(ctl.readAllStandardError(), QByteArray());
-        QCOMPARE(ctl.exitCode(), 0);
-        QVERIFY(bus->isServiceRegistered(name).value());
-
-        const QString store = qEnvironmentVariable("XDG_CONFIG_HOME") + QLatin1String("/locatord/settings.json");
-        QVERIFY(!qEnvironmentVariable("XDG_CONFIG_HOME").isEmpty());
-        SettingsStore reader(store);
-        const SettingsStore::LoadResult loaded = reader.load();
-        QCOMPARE(loaded.status, SettingsStore::LoadStatus::Loaded);
-        QCOMPARE(loaded.values.value(QStringLiteral("Positioning")), QVariant(false));
-
-        // It ends on SIGTERM like one started by hand.
-        const QDBusReply<uint> pid = bus->servicePid(name);
-        QVERIFY(pid.isValid());
-        QCOMPARE(::kill(pid.value(), SIGTERM), 0);
+        const ProgramRun ctl = runProgram(LocatordProcess::binary("locationctl"), {"set", "Positioning", "false"});
+        QVERIFY2(ctl.code == 0 && ctl.err.isEmpty(), ctl.err.constData());
+        QVERIFY(!qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"));
+        const SettingsStore::LoadResult loaded = SettingsStore(qEnvironmentVariable("XDG_CONFIG_HOME") + "/locatord/settings.json").load();
+        QCOMPARE(loaded.values.value("Positioning"), QVariant(false));
+        QCOMPARE(::kill(bus->servicePid(name).value(), SIGTERM), 0);
         QTRY_VERIFY(!bus->isServiceRegistered(name).value());
     }
 };

@@ -1,283 +1,176 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include <QDir>
-#include <QFile>
-#include <QImage>
+// controlpanel as a user, a script or an integrator runs it: what it shows, what it says, its exit status.
+#include "programrun.h"
+
 #include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run controlpanel(const QStringList &args, const QByteArray &input = QByteArray(), const QStringList &environment = {})
+ProgramRun controlpanel(const QStringList &args, const QByteArray &input = {}, const QStringList &settings = {})
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LANGUAGE", "en");
-    env.remove("CONTROLPANEL_PLUGIN_PATH");
-    for (const QString &setting : environment)
-        env.insert(setting.section('=', 0, 0), setting.section('=', 1));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(LS_CONTROLPANEL), args);
-    if (!input.isNull()) {
-        process.write(input);
-        process.closeWriteChannel();
-    }
-    Run run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return runProgram(LS_CONTROLPANEL, args, input, QStringList{"LANGUAGE=en", "CONTROLPANEL_PLUGIN_PATH"} + settings);
 }
 
-QStringList names(const QJsonArray &children)
+// The last widget tree that --dump-tree or a script's dump-tree printed.
+QJsonObject tree(const ProgramRun &run)
 {
-    QStringList list;
-    for (const QJsonValue &v : children) {
-        const QJsonObject o = v.toObject();
-        list.append(o.value("objectName").toString().isEmpty() ? o.value("class").toString()
-                                                                 : o.value("objectName").toString());
-    }
-    return list;
+    return QJsonDocument::fromJson(run.out.mid(run.out.lastIndexOf("\n{") + 1)).object();
 }
-
-const QStringList pageItems = {
-    "ls_positioning_label", "ls_positioning_label_separator", "ls_network_positioning_label_spacer",
-    "ls_network_positioning_container", "ls_network_connectivity_container",
-    "ls_satellite_positioning_container", "OvLayoutStretch",
-};
-
-} // namespace
+}
 
 class ControlPanelTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void testScreenshot_data();
-    void testScreenshot();
-    void testDumpTree();
-    void testBadPluginsAreSkipped();
-    void testScript();
-    void testChangeWidgetRequests();
-    void testCommandLineErrors_data();
-    void testCommandLineErrors();
-};
+    void testPage_data()
+    {
+        QTest::addColumn<QString>("orientation");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("format");
+        QTest::newRow("portrait") << "portrait" << QSize(480, 854) << "page.png" << QByteArray("png");
+        QTest::newRow("landscape, JPEG by its suffix, applet named from the current folder")
+            << "landscape" << QSize(854, 480) << "page.JPG" << QByteArray("jpeg");
+    }
 
-void ControlPanelTest::testScreenshot_data()
-{
-    QTest::addColumn<QString>("orientation");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("format");
-    QTest::addColumn<bool>("relativeApplet");
-    QTest::newRow("portrait") << "portrait" << QSize(480, 854) << "page.png" << QByteArray("png") << false;
-    QTest::newRow("landscape, JPEG by its suffix, applet named from the current folder")
-        << "landscape" << QSize(854, 480) << "page.JPG" << QByteArray("jpeg") << true;
-}
+    // The page drawn, and its items stacked top to bottom in the order the user reads them.
+    void testPage()
+    {
+        QFETCH(QString, orientation);
+        QFETCH(QSize, size);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, format);
+        QTemporaryDir dir;
+        const QString applet = format == "png" ? QStringLiteral(LS_APPLET_PLUGIN) : QDir::current().relativeFilePath(LS_APPLET_PLUGIN);
+        const ProgramRun shot = controlpanel({"--applet", applet, "--page", "--orientation", orientation, "--screenshot", dir.filePath(file)});
+        QVERIFY2(shot.code == 0, shot.tail());
+        QCOMPARE(QImageReader(dir.filePath(file)).format(), format);
+        const QImage image(dir.filePath(file));
+        QCOMPARE(image.size(), size);
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 7)
+            for (int x = 0; x < image.width(); x += 7)
+                colours.insert(image.pixel(x, y));
+        QVERIFY2(colours.size() > 3, "one flat colour");
 
-void ControlPanelTest::testScreenshot()
-{
-    QFETCH(QString, orientation);
-    QFETCH(QSize, size);
-    QFETCH(QString, file);
-    QFETCH(QByteArray, format);
-    QFETCH(bool, relativeApplet);
-    QTemporaryDir dir;
-    file = dir.filePath(file);
-    const QString applet = relativeApplet ? QDir::current().relativeFilePath(LS_APPLET_PLUGIN) : QStringLiteral(LS_APPLET_PLUGIN);
-    QVERIFY(QDir::isRelativePath(applet) == relativeApplet);
-    const Run run = controlpanel({"--applet", applet, "--page", "--orientation", orientation,
-                                  "--screenshot", file});
-    QVERIFY2(run.exitCode == 0, run.err.right(2000).constData());
-    QCOMPARE(QImageReader(file).format(), format);
-    QImage image(file);
-    QCOMPARE(image.size(), size);
-    // Something was drawn: the page is not one flat colour.
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 7)
-        for (int x = 0; x < image.width(); x += 7)
-            colours.insert(image.pixel(x, y));
-    QVERIFY(colours.size() > 3);
-}
-
-void ControlPanelTest::testDumpTree()
-{
-    for (const char *orientation : {"portrait", "landscape"}) {
-        const Run run = controlpanel({"--applet", LS_APPLET_PLUGIN, "--page", "--orientation", orientation, "--dump-tree"});
-        QVERIFY2(run.exitCode == 0, run.err.right(2000).constData());
-        QJsonParseError error;
-        const QJsonObject tree = QJsonDocument::fromJson(run.out, &error).object();
-        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-        QCOMPARE(tree.value("class").toString(), QStringLiteral("LocationSettingsWidget"));
-        QCOMPARE(tree.value("objectName").toString(), QStringLiteral("ls_location_settings_widget"));
-        const QJsonArray children = tree.value("children").toArray();
-        QCOMPARE(names(children).mid(0, pageItems.size()), pageItems);
+        const ProgramRun dump = controlpanel({"--applet", applet, "--page", "--orientation", orientation, "--dump-tree"});
+        QVERIFY2(dump.code == 0, dump.tail());
+        QCOMPARE(tree(dump).value("objectName").toString(), QStringLiteral("ls_location_settings_widget"));
+        const QStringList items = {"ls_positioning_label", "ls_positioning_label_separator", "ls_network_positioning_label_spacer",
+                                   "ls_network_positioning_container", "ls_network_connectivity_container", "ls_satellite_positioning_container"};
+        const QJsonArray children = tree(dump).value("children").toArray();
         QCOMPARE(children.at(0).toObject().value("text").toString(), QStringLiteral("Location"));
-        QCOMPARE(children.at(0).toObject().value("styleName").toString(), QStringLiteral("CommonHeaderInverted"));
-        // Stacked top to bottom, each visible and as wide as the window.
-        const int width = QByteArray(orientation) == "portrait" ? 480 : 854;
         int bottom = 0;
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < items.size(); ++i) {
             const QJsonObject item = children.at(i).toObject();
             const QJsonArray g = item.value("geometry").toArray();
-            QVERIFY(item.value("visible").toBool());
-            QVERIFY2(g.at(1).toInt() >= bottom, qPrintable(pageItems.at(i)));
-            QVERIFY(qAbs(g.at(2).toInt() - width) <= 1);
+            QCOMPARE(item.value("objectName").toString(), items.at(i));
+            QVERIFY2(item.value("visible").toBool() && g.at(1).toInt() >= bottom && qAbs(g.at(2).toInt() - size.width()) <= 1, qPrintable(items.at(i)));
             bottom = g.at(1).toInt() + g.at(3).toInt();
         }
     }
-}
 
-void ControlPanelTest::testBadPluginsAreSkipped()
-{
-    QTemporaryDir dir;
-    QFile text(dir.filePath("libnotaplugin.so"));
-    QVERIFY(text.open(QIODevice::WriteOnly));
-    text.write("this is not a library\n");
-    text.close();
-    QVERIFY(QFile::copy(LS_FOREIGN_PLUGIN, dir.filePath("libforeign.so")));
-    QVERIFY(QFile::copy(LS_FALSE_APPLET_PLUGIN, dir.filePath("libfalseapplet.so")));
-    QVERIFY(QFile::copy(LS_APPLET_PLUGIN, dir.filePath("liblocationsettingsapplet.so")));
+    void testBadPluginsAreSkipped()
+    {
+        QTemporaryDir dir;
+        QFile text(dir.filePath("libnotaplugin.so"));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("this is not a library\n") > 0);
+        text.close();
+        QVERIFY(QFile::copy(LS_FOREIGN_PLUGIN, dir.filePath("libforeign.so")));
+        QVERIFY(QFile::copy(LS_FALSE_APPLET_PLUGIN, dir.filePath("libfalseapplet.so")));
+        QVERIFY(QFile::copy(LS_APPLET_PLUGIN, dir.filePath("liblocationsettingsapplet.so")));
+        const ProgramRun run = controlpanel({"--plugin-dir", dir.path(), "--dump-tree"});
+        QVERIFY2(run.code == 0, run.tail());
+        for (const char *file : {"libnotaplugin.so", "libforeign.so", "libfalseapplet.so"})
+            QVERIFY2(run.err.contains("controlpanel.host: skipping " + dir.filePath(file).toUtf8()), run.tail());
+        QVERIFY(!run.err.contains("skipping " + dir.filePath("liblocationsettingsapplet.so").toUtf8()));
+        // The good applet is listed once, under its translated title.
+        QCOMPARE(tree(run).value("objectName").toString(), QStringLiteral("controlpanel_applet_list"));
+        const QByteArray json = QJsonDocument(tree(run)).toJson(QJsonDocument::Compact);
+        QVERIFY2(json.contains("\"text\":\"Location\"") && json.count("\"controlpanel_applet_title\"") == 1, json.constData());
+    }
 
-    const Run run = controlpanel({"--plugin-dir", dir.path(), "--dump-tree"});
-    QVERIFY2(run.exitCode == 0, run.err.right(2000).constData());
-    const QString err = QString::fromLocal8Bit(run.err);
-    for (const char *file : {"libnotaplugin.so", "libforeign.so", "libfalseapplet.so"})
-        QVERIFY2(err.contains(QStringLiteral("controlpanel.host: skipping %1").arg(dir.filePath(file))), qPrintable(err));
-    QVERIFY(err.contains("org.example.ImageFormat/1.0"));
-    QVERIFY(!err.contains("skipping " + dir.filePath("liblocationsettingsapplet.so")));
+    // Opened from the list, its page replaced on request, left with Back; or opened by activate().
+    void testScript()
+    {
+        QTemporaryDir dir;
+        const QByteArray script = "# as a user does\nclick controlpanel_applet_0\nsay opened\nrun sh -c \"echo 'two  words'\"\n"
+                                  "request-page 0\nrotate\nscreenshot " + dir.filePath("after.png").toUtf8() + "\nkey Escape\ndump-tree\n";
+        const ProgramRun run = controlpanel({"--applet", LS_APPLET_PLUGIN, "--script", "-"}, script);
+        QVERIFY2(run.code == 0, run.tail());
+        QVERIFY(run.out.startsWith("opened\ntwo  words\n"));
+        QCOMPARE(QImage(dir.filePath("after.png")).size(), QSize(854, 480));
+        QCOMPARE(run.err.count("LocationSettingsApplet::pageMain()"), 2);
+        QCOMPARE(run.err.count("LocationSettingsWidget::~LocationSettingsWidget"), 2);
+        QCOMPARE(tree(run).value("objectName").toString(), QStringLiteral("controlpanel_applet_list"));
 
-    // The good applet is listed under its translated title.
-    const QJsonObject tree = QJsonDocument::fromJson(run.out).object();
-    QCOMPARE(tree.value("objectName").toString(), QStringLiteral("controlpanel_applet_list"));
-    const QByteArray json = QJsonDocument(tree).toJson(QJsonDocument::Compact);
-    QVERIFY2(json.contains("\"text\":\"Location\""), json.constData());
-    QCOMPARE(json.count("\"controlpanel_applet_title\""), 1);
-}
+        const ProgramRun activated = controlpanel({"--applet", LS_APPLET_PLUGIN, "--activate", "--dump-tree"});
+        QVERIFY2(activated.code == 0 && activated.err.contains("LocationSettingsApplet::activate()"), activated.tail());
+        QCOMPARE(tree(activated).value("objectName").toString(), QStringLiteral("ls_location_settings_widget"));
+    }
 
-void ControlPanelTest::testScript()
-{
-    QTemporaryDir dir;
-    const QString shot = dir.filePath("after.png");
-    const QByteArray script = "# open through the list, as a user does\n"
-                              "click controlpanel_applet_0\n"
-                              "say opened\n"
-                              "run sh -c \"echo 'two  words'\"\n"
-                              "rotate\n"
-                              "screenshot " + shot.toUtf8() + "\n"
-                              "key Escape\n"
-                              "dump-tree\n";
-    const Run run = controlpanel({"--applet", LS_APPLET_PLUGIN, "--script", "-"}, script);
-    QVERIFY2(run.exitCode == 0, run.err.right(2000).constData());
-    QVERIFY(run.out.startsWith("opened\ntwo  words\n"));
-    QCOMPARE(QImage(shot).size(), QSize(854, 480));
-    QVERIFY(run.err.contains("LocationSettingsApplet::constructStylableWidget( widgetId =  0  )"));
-    // Escape left the page for the list, and the host deleted the page.
-    const QJsonObject tree = QJsonDocument::fromJson(run.out.mid(run.out.indexOf('{'))).object();
-    QCOMPARE(tree.value("objectName").toString(), QStringLiteral("controlpanel_applet_list"));
-    QVERIFY(run.err.contains("LocationSettingsWidget::~LocationSettingsWidget"));
+    void testErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QStringList script = {"--applet", "@APPLET@", "--script", "-"};
+        const QStringList noDisplay = {"QT_QPA_PLATFORM=xcb", "DISPLAY", "WAYLAND_DISPLAY"};
+        const QStringList none;
+        QTest::newRow("help without a display") << QStringList{"--help"} << QByteArray() << noDisplay << 0 << "--plugin-dir";
+        QTest::newRow("window without a display") << QStringList{"--applet", "@APPLET@"} << QByteArray() << noDisplay << 1
+                                                  << "controlpanel: no display to show the window on";
+        QTest::newRow("missing plug-in folder") << QStringList{"--plugin-dir", "/nope"} << QByteArray() << none << 2
+                                                << "controlpanel: --plugin-dir /nope: no such folder";
+        QTest::newRow("folder without plug-ins") << QStringList{"--plugin-dir", "@DIR@/empty"} << QByteArray() << none << 1
+                                                 << "controlpanel: no applet plug-in found in @DIR@/empty";
+        QTest::newRow("not a plug-in") << QStringList{"--applet", "@DIR@/libnotaplugin.so"} << QByteArray() << none << 1
+                                       << "controlpanel.host: skipping @DIR@/libnotaplugin.so: not a Qt plug-in";
+        QTest::newRow("host's warnings silenced by their category") << QStringList{"--applet", "@DIR@/libnotaplugin.so"} << QByteArray()
+                                                                    << QStringList{"QT_LOGGING_RULES=controlpanel.host.warning=false"} << 1
+                                                                    << "controlpanel: no applet could be loaded";
+        QTest::newRow("no applet loaded") << QStringList{"--applet", LS_FOREIGN_PLUGIN, "--page"} << QByteArray() << none << 1
+                                          << "controlpanel: no applet could be loaded";
+        QTest::newRow("unknown image format") << QStringList{"--applet", "@APPLET@", "--screenshot", "@DIR@/shot.xyz"} << QByteArray() << none
+                                              << 2 << "\"xyz\" is not an image format; the image formats are ";
+        QTest::newRow("wrong orientation") << QStringList{"--orientation", "sideways"} << QByteArray() << none << 2
+                                           << "--orientation is portrait or landscape";
+        QTest::newRow("unknown command") << script << QByteArray("open\nfrobnicate now\n") << none << 1
+                                         << "script line 2 \"frobnicate now\": unknown command";
+        QTest::newRow("wrong number of arguments") << script << QByteArray("\nquit now\n") << none << 1
+                                                   << "script line 2 \"quit now\": wrong number of arguments; the command is: quit";
+        QTest::newRow("failing program") << script << QByteArray("run false\nsay not reached\n") << none << 1
+                                         << "script line 1 \"run false\": false exited with status 1";
+        QTest::newRow("page the applet lacks") << script << QByteArray("open\nrequest-page 99\n") << none << 1
+                                               << "script line 2 \"request-page 99\": the applet gave no page 99";
+    }
 
-    // activate() reaches the brief, whose signal makes the host open the page.
-    const Run activated = controlpanel({"--applet", LS_APPLET_PLUGIN, "--activate", "--dump-tree"});
-    QVERIFY2(activated.exitCode == 0, activated.err.right(2000).constData());
-    QVERIFY(activated.err.contains("LocationSettingsApplet::activate()"));
-    QCOMPARE(QJsonDocument::fromJson(activated.out).object().value("objectName").toString(),
-             QStringLiteral("ls_location_settings_widget"));
-}
-
-void ControlPanelTest::testChangeWidgetRequests()
-{
-    // A new main page replaces the shown one; a page the applet lacks fails (a row below).
-    const Run run = controlpanel({"--applet", LS_APPLET_PLUGIN, "--script", "-"}, "open\nrequest-page 0\ndump-tree\n");
-    QVERIFY2(run.exitCode == 0, run.err.right(2000).constData());
-    QCOMPARE(run.err.count("LocationSettingsApplet::pageMain()"), 2);
-    QCOMPARE(run.err.count("LocationSettingsWidget::~LocationSettingsWidget"), 2); // replaced, then at exit
-    QCOMPARE(QJsonDocument::fromJson(run.out).object().value("objectName").toString(),
-             QStringLiteral("ls_location_settings_widget"));
-}
-
-void ControlPanelTest::testCommandLineErrors_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<QStringList>("environment");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("message");
-    const QStringList script = {"--applet", "@APPLET@", "--script", "-"};
-    const QStringList noDisplay = {"QT_QPA_PLATFORM=xcb", "DISPLAY=", "WAYLAND_DISPLAY="};
-    QTest::newRow("help without a display") << QStringList{"--help"} << QByteArray() << noDisplay << 0 << "--plugin-dir";
-    QTest::newRow("version without a display") << QStringList{"--version"} << QByteArray() << noDisplay << 0 << "controlpanel 1.0";
-    QTest::newRow("window without a display") << QStringList{"--applet", "@APPLET@"} << QByteArray() << noDisplay << 1
-                                              << "controlpanel: no display to show the window on";
-    QTest::newRow("missing plug-in folder") << QStringList{"--plugin-dir", "/nope"} << QByteArray() << QStringList() << 2
-                                            << "controlpanel: --plugin-dir /nope: no such folder";
-    QTest::newRow("folder without plug-ins") << QStringList{"--plugin-dir", "@DIR@/empty"} << QByteArray() << QStringList() << 1
-                                             << "controlpanel: no applet plug-in found in @DIR@/empty";
-    QTest::newRow("not a plug-in") << QStringList{"--applet", "@DIR@/libnotaplugin.so"} << QByteArray() << QStringList() << 1
-                                   << "controlpanel.host: skipping @DIR@/libnotaplugin.so: not a Qt plug-in (Failed to extract plugin meta data";
-    QTest::newRow("host's warnings silenced by their category")
-        << QStringList{"--applet", "@DIR@/libnotaplugin.so"} << QByteArray()
-        << QStringList{"QT_LOGGING_RULES=controlpanel.host.warning=false"} << 1 << "controlpanel: no applet could be loaded";
-    QTest::newRow("no applet loaded") << QStringList{"--applet", "@FOREIGN@", "--page"} << QByteArray() << QStringList() << 1
-                                      << "controlpanel: no applet could be loaded";
-    QTest::newRow("unknown image format") << QStringList{"--applet", "@APPLET@", "--screenshot", "@DIR@/shot.xyz"} << QByteArray()
-                                          << QStringList() << 2 << "\"xyz\" is not an image format; the image formats are ";
-    QTest::newRow("screenshot into a missing folder") << QStringList{"--applet", "@APPLET@", "--screenshot", "@DIR@/none/shot.png"}
-                                                      << QByteArray() << QStringList() << 1
-                                                      << "cannot write @DIR@/none/shot.png: No such file or directory";
-    QTest::newRow("wrong orientation") << QStringList{"--orientation", "sideways"} << QByteArray() << QStringList() << 2
-                                       << "--orientation is portrait or landscape";
-    QTest::newRow("unknown command") << script << QByteArray("open\nfrobnicate now\n") << QStringList() << 1
-                                     << "script line 2 \"frobnicate now\": unknown command";
-    QTest::newRow("negative wait") << script << QByteArray("wait -5\n") << QStringList() << 1
-                                   << "script line 1 \"wait -5\": \"-5\" is not a number from 0 up";
-    QTest::newRow("quit with an argument") << script << QByteArray("\nquit now\n") << QStringList() << 1
-                                           << "script line 2 \"quit now\": wrong number of arguments; the command is: quit";
-    QTest::newRow("failing program") << script << QByteArray("run false\nsay not reached\n") << QStringList() << 1
-                                     << "script line 1 \"run false\": false exited with status 1";
-    QTest::newRow("page the applet lacks") << script << QByteArray("open\nrequest-page 99\n") << QStringList() << 1
-                                           << "script line 2 \"request-page 99\": the applet gave no page 99";
-}
-
-void ControlPanelTest::testCommandLineErrors()
-{
-    QFETCH(QStringList, args);
-    QFETCH(QByteArray, script);
-    QFETCH(QStringList, environment);
-    QFETCH(int, exitCode);
-    QFETCH(QString, message);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("empty"));
-    QFile text(dir.filePath("libnotaplugin.so"));
-    QVERIFY(text.open(QIODevice::WriteOnly));
-    text.write("this is not a library\n");
-    text.close();
-    for (QString &arg : args)
-        arg.replace("@DIR@", dir.path()).replace("@APPLET@", LS_APPLET_PLUGIN).replace("@FOREIGN@", LS_FOREIGN_PLUGIN);
-    message.replace("@DIR@", dir.path());
-
-    const Run run = controlpanel(args, script, environment);
-    const QString said = QString::fromLocal8Bit(exitCode == 0 ? run.out : run.err);
-    QVERIFY2(said.contains(message), qPrintable(said.right(1500)));
-    QCOMPARE(run.exitCode, exitCode);
-    QVERIFY(!run.out.contains("not reached"));
-    if (environment.contains("QT_LOGGING_RULES=controlpanel.host.warning=false"))
-        QVERIFY2(!said.contains("controlpanel.host:"), qPrintable(said));
-}
+    void testErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, script);
+        QFETCH(QStringList, settings);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        QFile text(dir.filePath("libnotaplugin.so"));
+        QVERIFY(QDir(dir.path()).mkdir("empty") && text.open(QIODevice::WriteOnly) && text.write("this is not a library\n") > 0);
+        text.close();
+        args.replaceInStrings("@DIR@", dir.path()).replaceInStrings("@APPLET@", LS_APPLET_PLUGIN);
+        const ProgramRun run = controlpanel(args, script, settings);
+        const QString said = QString::fromLocal8Bit(code == 0 ? run.out : run.err);
+        QVERIFY2(said.contains(message.replace("@DIR@", dir.path())), qPrintable(said.right(1500)));
+        QCOMPARE(run.code, code);
+        QVERIFY(!run.out.contains("not reached"));
+        QVERIFY2(settings.size() != 1 || !said.contains("controlpanel.host:"), qPrintable(said));
+    }
+};
 
 QTEST_GUILESS_MAIN(ControlPanelTest)
 #include "controlpaneltest.moc"
