@@ -51,8 +51,6 @@ private slots:
         // Addresses in upper case, as the daemon stores every other one.
         QCOMPARE(read, (QStringList{"00:1A:7D:DA:71:13|Tarnwick GPS 3", "00:11:22:33:44:55|"}));
         QCOMPARE(problems, QStringList{file.fileName() + ":4: not a Bluetooth address: \"GG:11:22:33:44:55\""});
-        QVERIFY(!KnownReceivers::readFile(dir.filePath("missing"), &receivers, &problems, &error));
-        QVERIFY(error.startsWith("cannot read "));
     }
 
     // The service object on a connection of its own, asked as the page asks; the user answers in the dialog.
@@ -137,10 +135,6 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("said");
         QTest::newRow("not an address") << QStringList{"--answer", "nonsense", "X"} << 2 << "devpick: --answer: not a Bluetooth address: \"nonsense\"";
-        QTest::newRow("no name") << QStringList{"--answer", "00:11:22:33:44:55"} << 2 << "devpick: --answer needs an ADDRESS and a NAME";
-        QTest::newRow("answer and cancel") << QStringList{"--cancel", "--answer", "00:11:22:33:44:55", "X"} << 2
-                                           << "devpick: --answer and --cancel exclude each other";
-        QTest::newRow("delay") << QStringList{"--delay", "soon", "--cancel"} << 2 << "devpick: --delay: not a number of milliseconds: \"soon\"";
         QTest::newRow("unknown") << QStringList{"--frobnicate"} << 2 << "devpick: unknown argument \"--frobnicate\"";
         QTest::newRow("missing devices file") << QStringList{"--devices", "/nonexistent/devices"} << 2
                                               << "devpick: cannot read /nonexistent/devices: No such file or directory";

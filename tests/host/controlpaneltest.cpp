@@ -130,8 +130,6 @@ private slots:
                                                 << "controlpanel: --plugin-dir /nope: no such folder";
         QTest::newRow("folder without plug-ins") << QStringList{"--plugin-dir", "@DIR@/empty"} << QByteArray() << none << 1
                                                  << "controlpanel: no applet plug-in found in @DIR@/empty";
-        QTest::newRow("not a plug-in") << QStringList{"--applet", "@DIR@/libnotaplugin.so"} << QByteArray() << none << 1
-                                       << "controlpanel.host: skipping @DIR@/libnotaplugin.so: not a Qt plug-in";
         QTest::newRow("host's warnings silenced by their category") << QStringList{"--applet", "@DIR@/libnotaplugin.so"} << QByteArray()
                                                                     << QStringList{"QT_LOGGING_RULES=controlpanel.host.warning=false"} << 1
                                                                     << "controlpanel: no applet could be loaded";

@@ -36,7 +36,7 @@ private slots:
                     used.insert(m.next().captured(1), file.fileName());
             }
         }
-        QVERIFY2(used.size() > 3, "no ids found: LS_SOURCE_DIR?");
+        QVERIFY2(!used.isEmpty(), "no ids found: LS_SOURCE_DIR?");
         const QStringList languages = QDir(source + "/translations").entryList({catalogue + "_*.ts"}).replaceInStrings(".ts", "");
         QCOMPARE(languages, (QStringList{catalogue + "_ar", catalogue + "_de", catalogue + "_en"}));
         const QString compiled = qEnvironmentVariable("LS_BUILD_DIR") + "/translations/";
