@@ -85,7 +85,7 @@ public:
         QMutexLocker lock(&m_owner->m_mutex);
         m_owner->m_calls << call.join(QLatin1Char(' '));
         const QDBusMessage failed = message.createErrorReply(QStringLiteral("com.telva.location.Error.Failed"),
-                                                             QStringLiteral("refused by the stand-in"));
+                                                             message.member() + QLatin1String(" refused by the stand-in"));
         QDBusMessage reply;
         QStringList changed;
         if (method->out == QStringList{QStringLiteral("b")}) {
