@@ -4,17 +4,19 @@
 
 #include <QHash>
 #include <QMutex>
-#include <QObject>
 #include <QStringList>
 #include <QVariant>
+
+#include <optional>
 
 class QThread;
 class FakeLocatordObject;
 
 /*
- * A stand-in for the positioning daemon that can misbehave on request. It owns the daemon's
- * name on the session bus from its own connection and answers on a thread of its own, so
- * that the blocking calls of the code under test, made from the main thread, get answers.
+ * A stand-in for the positioning daemon that can misbehave on request. It serves every
+ * method of the daemon's introspection XML, owns the daemon's name from a connection of its
+ * own and answers on a thread of its own, so that blocking calls from the main thread get
+ * answers.
  */
 class FakeLocatord
 {
@@ -44,8 +46,11 @@ public:
     QVariant value(const QString &key) const;
     void setGetMode(GetMode mode);
     void setSetMode(SetMode mode);
+    // Every "getSetting" answered with exactly these arguments, whatever their types, until
+    // setGetMode() is called.
+    void setGetReply(const QVariantList &args);
 
-    // "getSetting KEY" and "setSetting KEY VALUE" (VALUE as QVariant::toString), in order.
+    // "MEMBER ARG..." with variants unwrapped (as QVariant::toString), in order.
     QStringList calls() const;
     int callCount(const QString &member) const;
     void clearCalls();
@@ -58,6 +63,7 @@ private:
     QHash<QString, QVariant> m_values;
     GetMode m_getMode = GetNormal;
     SetMode m_setMode = SetNormal;
+    std::optional<QVariantList> m_getReply;
     QStringList m_calls;
     QThread *m_thread = nullptr;
     FakeLocatordObject *m_object = nullptr;

@@ -2,6 +2,7 @@
 #include "messagecapture.h"
 
 #include <QMutex>
+#include <QRegularExpression>
 
 namespace {
 QMutex mutex;
@@ -51,9 +52,10 @@ QStringList MessageCapture::texts() const
 QStringList MessageCapture::texts(QtMsgType type) const
 {
     QStringList result;
-    for (const Message &m : messages())
+    for (const Message &m : messages()) {
         if (m.type == type)
             result << m.text;
+    }
     return result;
 }
 
@@ -64,11 +66,12 @@ bool MessageCapture::contains(QtMsgType type, const QString &text) const
 
 int MessageCapture::count(QtMsgType type, const QString &text) const
 {
-    int n = 0;
-    for (const Message &m : messages())
-        if (m.type == type && m.text == text)
-            ++n;
-    return n;
+    return int(texts(type).count(text));
+}
+
+int MessageCapture::countStartingWith(QtMsgType type, const QString &prefix) const
+{
+    return int(texts(type).filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(prefix))).size());
 }
 
 void MessageCapture::clear()

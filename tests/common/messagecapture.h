@@ -25,6 +25,7 @@ public:
     QStringList texts(QtMsgType type) const;   // one level, in order
     bool contains(QtMsgType type, const QString &text) const;
     int count(QtMsgType type, const QString &text) const;
+    int countStartingWith(QtMsgType type, const QString &prefix) const;
     void clear();
     void setQuiet(bool quiet); // do not pass messages on
 

@@ -11,24 +11,11 @@
 #include <ovcomboboxpopup.h>
 #include <ovlabel.h>
 
-#include <QFile>
 #include <QGraphicsItem>
 #include <QTest>
 
 #include <malloc.h>
 #include <memory>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define LS_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LS_ASAN 1
-#endif
-#endif
-#ifdef LS_ASAN
-// From the sanitizer runtime (declared here: not every compiler ships its header).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
 
 // The location settings page in a window of its own, driven with the mouse as a user would.
 struct PageDriver
@@ -65,11 +52,11 @@ struct PageDriver
 
     ~PageDriver() { close(); }
 
-    template <class T>
-    static T *find(QGraphicsItem *root, const QString &objectName) { return findItem<T>(root, objectName); }
+    // The notice under the heading, there while the daemon cannot be reached or a change was refused.
+    OvLabel *notice() const { return page ? findItem<OvLabel>(page, QStringLiteral("ls_notice_label")) : nullptr; }
 
-    OvButton *button(const QString &name) const { return page ? find<OvButton>(page, name) : nullptr; }
-    OvComboBox *list() const { return page ? find<OvComboBox>(page, deviceList) : nullptr; }
+    OvButton *button(const QString &name) const { return page ? findItem<OvButton>(page, name) : nullptr; }
+    OvComboBox *list() const { return page ? findItem<OvComboBox>(page, deviceList) : nullptr; }
 
     // A tap in the middle of the item, scrolled into view first.
     void click(QGraphicsWidget *item)
@@ -97,28 +84,11 @@ struct PageDriver
     }
 };
 
-// Resident memory of this process in kB.
-inline qint64 residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-
-// Bytes the program holds on the heap right now.
+// Bytes held on the heap right now. Under AddressSanitizer, which has an allocator of its
+// own, this stays flat: LeakSanitizer checks for leaks there instead.
 inline qint64 heapInUse()
 {
-#ifdef LS_ASAN
-    return qint64(__sanitizer_get_current_allocated_bytes());
-#else
     return qint64(mallinfo2().uordblks);
-#endif
 }
 
 #endif
