@@ -135,6 +135,36 @@ private slots:
         QCOMPARE(heard, (QStringList{"Positioning=false", "Positioning=true", nameKey + "=Nav 5"}));
     }
 
+    // Before a write is acknowledged its file is on the disk: synced, renamed over the old, the folder synced.
+    void testSaveOrder()
+    {
+        LocatordProcess daemon;
+        QVERIFY(daemon.start());
+        QTemporaryDir dir;
+        QProcess strace;
+        strace.setProcessChannelMode(QProcess::MergedChannels);
+        strace.start("strace", {"-f", "-y", "-e", "trace=fsync,fdatasync,rename,renameat,renameat2", "-o", dir.filePath("log"),
+                                "-p", QString::number(daemon.pid())});
+        QByteArray said;
+        for (QDeadlineTimer in(10000); !said.contains("attached") && !in.hasExpired() && strace.state() != QProcess::NotRunning;)
+            strace.waitForReadyRead(100) ? said += strace.readAll() : said;
+        if (!said.contains("attached"))
+            QSKIP(qPrintable("strace cannot watch the daemon here: " + said));
+        QCOMPARE(set("Positioning", false).arguments(), QVariantList{true});
+        strace.terminate();
+        strace.waitForFinished();
+        const QString file = QRegularExpression::escape(QFileInfo(daemon.storeFile()).canonicalFilePath());
+        const QString folder = QRegularExpression::escape(QFileInfo(daemon.storeFile()).canonicalPath());
+        const QString log = QString::fromLocal8Bit(readFile(dir.filePath("log")));
+        qsizetype at = 0;
+        for (const QString &step : {"fsync\\(\\d+<" + file + "\\.tmp-[^>]*>\\) = 0", "rename[^\\n]*\\.tmp-[^\\n]*" + file + "\"[^\\n]*= 0",
+                                    "fsync\\(\\d+<" + folder + ">\\) = 0"}) {
+            const QRegularExpressionMatch m = QRegularExpression(step).match(log, at);
+            QVERIFY2(m.hasMatch(), qPrintable(step + " not found after:\n" + log.mid(at)));
+            at = m.capturedEnd();
+        }
+    }
+
     // Killed amid writes: every acknowledged write is in the store, and the store loads.
     void testKillDuringWrites()
     {
