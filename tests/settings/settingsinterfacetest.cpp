@@ -42,9 +42,6 @@ private slots:
         QTest::newRow("read") << false << int(FakeLocatord::GetNormal) << QVariant(true) << QString();
         QTest::newRow("read, error") << false << int(FakeLocatord::GetError) << QVariant(0)
                                      << "Failed to read settings: \"getSetting refused by the stand-in\"";
-        QTest::newRow("read, empty")
-            << false << int(FakeLocatord::GetNoArgs) << QVariant(0)
-            << "Failed to read settings: \"Unexpected reply signature: got \\\"<empty signature>\\\", expected \\\"v\\\" (QDBusVariant)\"";
         QTest::newRow("write") << true << int(FakeLocatord::SetNormal) << QVariant(true) << QString();
         QTest::newRow("write, error") << true << int(FakeLocatord::SetError) << QVariant(false)
                                       << "Error saving settings: \"setSetting refused by the stand-in\"";
