@@ -28,21 +28,9 @@ QString line(const QString &text)
     return QStringLiteral("SatellitePositioningContainer::") + text + QStringLiteral(" \n");
 }
 
-QString keyTrace(const QString &key)
-{
-    return line(QStringLiteral("onLocationSettingsChanged( key =  \"%1\" )").arg(key));
-}
-
-QString doneTrace(const QString &address, const QString &name)
-{
-    return line(QStringLiteral("onPairNewDeviceDone( address =  \"%1\" name =  \"%2\" )").arg(address, name));
-}
-
-QString activatedTrace(int index, const QObject *sender)
-{
-    return line(QStringLiteral("onLocationSettingsButtonActivated( index =  %1  ) QObject::sender() =  %2")
-                    .arg(index).arg(objectText(sender)));
-}
+const QString keyTrace = line(QStringLiteral("onLocationSettingsChanged( key =  \"%1\" )"));
+const QString doneTrace = line(QStringLiteral("onPairNewDeviceDone( address =  \"%1\" name =  \"%2\" )"));
+const QString activatedTrace = line(QStringLiteral("onLocationSettingsButtonActivated( index =  %1  ) QObject::sender() =  %2"));
 
 // The list's entries, coded: I internal, S select, A another, = the stored name, + the picked one.
 QStringList texts(const QString &codes, const QString &stored = oldName)
@@ -105,7 +93,6 @@ private:
     PageDriver m_shown;
     SatellitePositioningContainer *m_section = nullptr;
     OvComboBox *m_list = nullptr;
-    OvButton *m_switch = nullptr;
 
     bool open()
     {
@@ -113,7 +100,6 @@ private:
             return false;
         m_section = PageDriver::find<SatellitePositioningContainer>(m_shown.page, QString());
         m_list = m_shown.list();
-        m_switch = m_shown.button(PageDriver::satellite);
         return m_section;
     }
 
@@ -140,7 +126,6 @@ private slots:
     {
         m_shown.close();
         m_daemon.setGetMode(FakeLocatord::GetNormal);
-        m_daemon.setSetMode(FakeLocatord::SetNormal);
     }
 
     void testList_data()
@@ -186,15 +171,16 @@ private slots:
             line("buildlandscapeLayout"), line("buildPortraitLayout"),
             line("onPairNewDeviceButtonClicked systemBus.connect(...)")}));
         auto *heading = findItem<OvLabel>(m_section, QStringLiteral("ls_select_gps_device_label"));
+        OvButton *button = m_shown.button(PageDriver::satellite);
         QCOMPARE(heading->text(), QStringLiteral("GPS positioning"));
         // The heading with the switch at its right, above the list, in both orientations.
         for (Ov::Orientation orientation : {Ov::Landscape, Ov::Portrait}) {
             m_shown.window->setOrientation(orientation);
             QCoreApplication::processEvents();
             const QRectF list = m_list->sceneBoundingRect();
-            QVERIFY(!heading->geometry().isEmpty() && !m_switch->geometry().isEmpty() && !list.isEmpty());
-            QVERIFY(qMax(heading->sceneBoundingRect().bottom(), m_switch->sceneBoundingRect().bottom()) <= list.top());
-            QVERIFY(m_switch->sceneBoundingRect().left() >= heading->sceneBoundingRect().right() - 1);
+            QVERIFY(!heading->geometry().isEmpty() && !button->geometry().isEmpty() && !list.isEmpty());
+            QVERIFY(qMax(heading->sceneBoundingRect().bottom(), button->sceneBoundingRect().bottom()) <= list.top());
+            QVERIFY(button->sceneBoundingRect().left() >= heading->sceneBoundingRect().right() - 1);
         }
     }
 
@@ -211,10 +197,8 @@ private slots:
         const QStringList answer{"--answer", address, newName};
         const QStringList cancel{"--cancel"};
         const QStringList unnamed{"--answer", address, QString()};
-        const QString toInternal = QStringLiteral("setSetting SatellitePositioningInternal true");
-        const QString toExternal = QStringLiteral("setSetting SatellitePositioningInternal false");
-        QTest::newRow("internal") << false << QString() << false << 0 << cancel << toInternal << "IS" << 0;
-        QTest::newRow("paired one") << false << oldName << true << 1 << cancel << toExternal << "I=A" << 1;
+        QTest::newRow("internal") << false << QString() << false << 0 << cancel << "setSetting SatellitePositioningInternal true" << "IS" << 0;
+        QTest::newRow("paired one") << false << oldName << true << 1 << cancel << "setSetting SatellitePositioningInternal false" << "I=A" << 1;
         QTest::newRow("paired one, internal disabled") << true << oldName << false << 0 << cancel << QString() << "=A" << 0;
         QTest::newRow("pair, cancel") << false << QString() << false << 1 << cancel << QString() << "IS" << 0;
         QTest::newRow("pair another, cancel") << false << oldName << false << 2 << cancel << QString() << "I=A" << 1;
@@ -254,19 +238,20 @@ private slots:
         const bool pairs = written.isEmpty() && (row == countBefore - 1);
         const bool answered = pairs && picker.value(0) == QLatin1String("--answer");
         const QString answerName = answered ? picker.at(2) : QString();
-        const QString done = doneTrace(answered ? address : QString(), answerName);
+        const QString done = doneTrace.arg(answered ? address : QString(), answerName);
         QVERIFY(m_shown.choose(row));
         if (pairs && !picker.isEmpty())
             QTRY_VERIFY(capture.contains(QtDebugMsg, done));
         // Notices come in order: once this one is here, those of the writes have been handled.
         m_daemon.emitValueChanged(QStringLiteral("Sync"));
-        QTRY_VERIFY(capture.contains(QtDebugMsg, keyTrace("Sync")));
+        QTRY_VERIFY(capture.contains(QtDebugMsg, keyTrace.arg("Sync")));
 
         QCOMPARE(clicked.size(), 1);
         QCOMPARE(entries(m_list), texts(codes, name));
         QCOMPARE(m_list->currentIndex(), current);
         QStringList lines = ownLines(capture);
-        QStringList trace{activatedTrace(row, m_list), line("onLocationSettingsButtonClicked ls_gps_device_button")};
+        QStringList trace{activatedTrace.arg(row).arg(objectText(m_list)),
+                          line("onLocationSettingsButtonClicked ls_gps_device_button")};
         if (pairs)
             trace << line("onPairNewDeviceButtonClic ked");
         QCOMPARE(lines.mid(0, trace.size()), trace);
@@ -303,7 +288,8 @@ private slots:
         MessageCapture capture;
         m_section->onLocationSettingsButtonActivated(0);
         QCOMPARE(capture.texts(QtWarningMsg), QStringList{notRecognized});
-        QCOMPARE(ownLines(capture), (QStringList{activatedTrace(0, nullptr), notRecognized + " \n", notRecognized}));
+        QCOMPARE(ownLines(capture),
+                 (QStringList{activatedTrace.arg(0).arg(objectText(nullptr)), notRecognized + " \n", notRecognized}));
         QCOMPARE(m_daemon.calls(), QStringList());
         QCOMPARE(clicked.size(), 0);
 
@@ -325,7 +311,7 @@ private slots:
         change("SatellitePositioningExternalName", QString());
         change("InternalGpsDisabled", false);
         change("SatellitePositioningInternal", true);
-        QTRY_VERIFY(capture.contains(QtDebugMsg, keyTrace("SatellitePositioningInternal")));
+        QTRY_VERIFY(capture.contains(QtDebugMsg, keyTrace.arg("SatellitePositioningInternal")));
         QCOMPARE(entries(m_list), texts("=A"));
         QCOMPARE(m_list->currentIndex(), 0);
         QCOMPARE(writes(), QStringList());

@@ -18,7 +18,6 @@ struct Kind {
     QString key;
     QString switchName;
     QString container;
-    QString item;
     const char *relay;
     QString keyTrace; // %1: the key
     QString notSet;
@@ -27,16 +26,15 @@ struct Kind {
 // The two network sections, then the satellite one.
 const Kind kinds[] = {
     {"NetworkPositioningContainer", "Positioning", PageDriver::positioning, "ls_network_positioning_container",
-     "ls_use_positioning_content_item", SIGNAL(positioningSwitchButtonClicked(bool)),
+     SIGNAL(positioningSwitchButtonClicked(bool)),
      "NetworkPositioningContainer::onLocationSettingsChanged() key = \"%1\" ) \n",
      "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled ls_positioning_switch_button value not set"},
     {"NetworkConnectivityContainer", "NetworkConnectivity", PageDriver::connectivity,
-     "ls_network_connectivity_container", "ls_enable_cellular_data_connection_contentitem",
-     SIGNAL(networkConnectivitySwitchButtonClicked(bool)),
+     "ls_network_connectivity_container", SIGNAL(networkConnectivitySwitchButtonClicked(bool)),
      "NetworkConnectivityContainer::onLocationSettingsChanged( Key = \"%1\" ) \n",
      "NetworkConnectivityContainer::onLocationSettingsTextEdittextChanged ls_network_connectivity_switch_button value not set"},
     {"SatellitePositioningContainer", "SatellitePositioning", PageDriver::satellite, "ls_satellite_positioning_container",
-     QString(), SIGNAL(satellitePositioningSwitchButtonClicked(bool)),
+     SIGNAL(satellitePositioningSwitchButtonClicked(bool)),
      "SatellitePositioningContainer::onLocationSettingsChanged( key =  \"%1\" ) \n",
      "SatellitePositioningContainer::onLocationSettingsSwitchButtonToggled ls_satellite_positioning_switch_button value not set"},
 };
@@ -231,7 +229,7 @@ private slots:
     {
         QFETCH(int, kind);
         QVERIFY(m_shown.open());
-        auto *item = PageDriver::find<LocationSettingsListItem>(m_shown.page, kinds[kind].item);
+        auto *item = PageDriver::find<LocationSettingsListItem>(section(kinds[kind]), QString());
         OvButton *button = m_shown.button(kinds[kind].switchName);
         OvLabel *title = item->titleLabelWidget();
         OvLabel *subtitle = item->subtitleLabelWidget();
