@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Translation catalogues found through the environment and made the default locale's.
+// The user's language from the environment, and catalogues made the default locale's.
 
 #include "messagecapture.h"
 
 #include <ovlocale.h>
 
-#include <QCoreApplication>
 #include <QTest>
 
 class OvLocaleTest : public QObject
@@ -13,88 +12,57 @@ class OvLocaleTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void testLanguageFromEnvironment();
-    void testSetDefault();
-    void testMissingCatalogue();
-
-private:
-    void setLanguage(const char *language, const char *lcAll, const char *lang);
+    void initTestCase() { qputenv("ORVIK_TRANSLATIONS_PATH", "/nonexistent:" ORVIKTEST_QM_DIR); }
+    void testLanguage_data();
+    void testLanguage();
+    void testCatalogues();
 };
 
-void OvLocaleTest::initTestCase()
+void OvLocaleTest::testLanguage_data()
 {
-    qputenv("ORVIK_TRANSLATIONS_PATH", "/nonexistent:" ORVIKTEST_QM_DIR);
-    QVERIFY(OvLocale::translationPaths().contains(QStringLiteral(ORVIKTEST_QM_DIR)));
-    QCOMPARE(OvLocale::translationPaths().first(), QStringLiteral("/nonexistent"));
+    QTest::addColumn<QString>("environment");
+    QTest::addColumn<QString>("language");
+    QTest::newRow("LANG") << "LANG=de_DE.UTF-8" << "de_DE";
+    QTest::newRow("LANGUAGE first") << "LANGUAGE=fi:de LC_ALL=sv_SE LANG=de_DE.UTF-8" << "fi";
+    QTest::newRow("LC_ALL over the others") << "LC_ALL=sv_SE@euro LC_MESSAGES=nb_NO LANG=de_DE.UTF-8" << "sv_SE";
+    QTest::newRow("LC_MESSAGES over LANG") << "LC_MESSAGES=nb_NO.UTF-8 LANG=de_DE.UTF-8" << "nb_NO";
+    QTest::newRow("C is English") << "LC_ALL=C LANG=de_DE.UTF-8" << "en";
 }
 
-void OvLocaleTest::setLanguage(const char *language, const char *lcAll, const char *lang)
+void OvLocaleTest::testLanguage()
 {
-    for (const auto &[name, value] : {std::pair{"LANGUAGE", language}, {"LC_ALL", lcAll}, {"LANG", lang}}) {
-        if (value)
-            qputenv(name, value);
-        else
-            qunsetenv(name);
-    }
-    qunsetenv("LC_MESSAGES");
+    QFETCH(QString, environment);
+    QFETCH(QString, language);
+    for (const char *variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        qunsetenv(variable);
+    for (const QString &setting : environment.split(' ', Qt::SkipEmptyParts))
+        qputenv(setting.section('=', 0, 0).toLatin1(), setting.section('=', 1).toUtf8());
+    QCOMPARE(OvLocale().name(), language);
 }
 
-void OvLocaleTest::testLanguageFromEnvironment()
-{
-    setLanguage(nullptr, nullptr, "de_DE.UTF-8");
-    QCOMPARE(OvLocale().name(), QStringLiteral("de_DE"));
-    setLanguage("fi:de", nullptr, "de_DE.UTF-8");
-    QCOMPARE(OvLocale().name(), QStringLiteral("fi"));
-    setLanguage(nullptr, "sv_SE@euro", "de_DE.UTF-8");
-    QCOMPARE(OvLocale().name(), QStringLiteral("sv_SE"));
-    setLanguage(nullptr, "C", "de_DE.UTF-8");
-    QCOMPARE(OvLocale().name(), QStringLiteral("en"));
-    setLanguage(nullptr, nullptr, nullptr);
-    QCOMPARE(OvLocale().name(), QStringLiteral("en"));
-}
-
-void OvLocaleTest::testSetDefault()
-{
-    setLanguage(nullptr, nullptr, "de_DE.UTF-8");
-    {
-        OvLocale locale;
-        locale.installTrCatalog(QStringLiteral("orviktest"));
-        locale.installTrCatalog(QStringLiteral("orviktest"));
-        QCOMPARE(locale.trCatalogs(), QStringList{QStringLiteral("orviktest")});
-        QCOMPARE(qtTrId("orviktest_greeting"), QStringLiteral("orviktest_greeting"));
-        OvLocale::setDefault(locale);
-    }
-    // The default outlives the object it was copied from.
-    QCOMPARE(OvLocale::defaultName(), QStringLiteral("de_DE"));
-    QCOMPARE(OvLocale::defaultTrCatalogs(), QStringList{QStringLiteral("orviktest")});
-    QCOMPARE(qtTrId("orviktest_greeting"), QStringLiteral("Hallo"));
-
-    // A language without its own catalogue falls back to English; the German one is gone.
-    setLanguage(nullptr, nullptr, "fr_FR.UTF-8");
-    OvLocale french;
-    french.installTrCatalog(QStringLiteral("orviktest"));
-    OvLocale::setDefault(french);
-    QCOMPARE(qtTrId("orviktest_greeting"), QStringLiteral("Hello"));
-    QCOMPARE(qtTrId("orviktest_farewell"), QStringLiteral("Goodbye"));
-
-    // A default without catalogues leaves the ids as they are.
-    OvLocale::setDefault(OvLocale(QStringLiteral("en")));
-    QCOMPARE(qtTrId("orviktest_greeting"), QStringLiteral("orviktest_greeting"));
-}
-
-void OvLocaleTest::testMissingCatalogue()
+void OvLocaleTest::testCatalogues()
 {
     MessageCapture capture;
-    OvLocale locale(QStringLiteral("de"));
-    locale.installTrCatalog(QStringLiteral("nosuchcatalogue"));
-    locale.installTrCatalog(QStringLiteral("orviktest"));
-    OvLocale::setDefault(locale);
-    const QStringList warnings = capture.texts(QtWarningMsg);
-    QCOMPARE(warnings.size(), 1);
-    QVERIFY(warnings.first().contains(QStringLiteral("nosuchcatalogue")));
-    // The catalogue that exists is installed all the same.
-    QCOMPARE(qtTrId("orviktest_greeting"), QStringLiteral("Hallo"));
+    {
+        OvLocale german(QStringLiteral("de_DE"));
+        german.installTrCatalog(QStringLiteral("nosuchcatalogue"));
+        german.installTrCatalog(QStringLiteral("orviktest"));
+        OvLocale::setDefault(german);
+    }
+    // The default outlives the object it was copied from; a missing catalogue is named once
+    // and keeps none of the others out.
+    QCOMPARE(qtTrId("orviktest_greeting"), "Hallo");
+    QCOMPARE(capture.texts(QtWarningMsg).filter("nosuchcatalogue").size(), 1);
+
+    // A language without its own catalogue falls back to English; the German one is gone.
+    OvLocale french(QStringLiteral("fr_FR"));
+    french.installTrCatalog(QStringLiteral("orviktest"));
+    OvLocale::setDefault(french);
+    QCOMPARE(qtTrId("orviktest_greeting"), "Hello");
+    QCOMPARE(qtTrId("orviktest_farewell"), "Goodbye");
+    // A default without catalogues leaves the ids as they are.
+    OvLocale::setDefault(OvLocale(QStringLiteral("en")));
+    QCOMPARE(qtTrId("orviktest_greeting"), "orviktest_greeting");
 }
 
 QTEST_GUILESS_MAIN(OvLocaleTest)
