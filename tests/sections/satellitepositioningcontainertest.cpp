@@ -98,7 +98,7 @@ private:
     {
         if (!m_shown.open())
             return false;
-        m_section = PageDriver::find<SatellitePositioningContainer>(m_shown.page, QString());
+        m_section = findItem<SatellitePositioningContainer>(m_shown.page, QString());
         m_list = m_shown.list();
         return m_section;
     }
