@@ -12,21 +12,13 @@ const QString markerMember = QStringLiteral("BusMonitorMarker");
 
 QString field(const QString &header, const QString &name)
 {
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("(?:^| )%1=([^ ;]*)").arg(name)).match(header);
-    return m.captured(1);
+    return QRegularExpression(QStringLiteral("(?:^| )%1=([^ ;]*)").arg(name)).match(header).captured(1);
 }
-}
-
-BusMonitor::BusMonitor(QDBusConnection::BusType bus)
-    : m_bus(bus)
-{
 }
 
 BusMonitor::~BusMonitor()
 {
-    m_process.terminate();
-    if (!m_process.waitForFinished(2000))
-        m_process.kill();
+    m_process.kill();
     m_process.waitForFinished(2000);
 }
 
@@ -60,12 +52,6 @@ bool BusMonitor::sync()
     return m_markerSeen;
 }
 
-void BusMonitor::clear()
-{
-    parse();
-    m_messages.clear();
-}
-
 void BusMonitor::parse()
 {
     static const QStringList kinds = {QStringLiteral("method call"), QStringLiteral("method return"),
@@ -83,9 +69,8 @@ void BusMonitor::parse()
         const auto kind = std::find_if(kinds.begin(), kinds.end(), [&line](const QString &k) { return line.startsWith(k + QLatin1Char(' ')); });
         if (kind == kinds.end())
             continue;
-        m_messages.append({*kind, field(line, QStringLiteral("sender")), field(line, QStringLiteral("destination")),
-                           field(line, QStringLiteral("path")), field(line, QStringLiteral("interface")),
-                           field(line, QStringLiteral("member")), field(line, QStringLiteral("error_name")), {}});
+        m_messages.append({*kind, field(line, QStringLiteral("sender")), field(line, QStringLiteral("interface")),
+                           field(line, QStringLiteral("member")), {}});
     }
     // Markers go once their argument is read, so that tests see only their own traffic.
     const QString current = QStringLiteral("string \"marker-%1\"").arg(m_markerCount);
@@ -104,29 +89,21 @@ QList<BusMonitor::Message> BusMonitor::messages() const
     return m_messages;
 }
 
-QList<BusMonitor::Message> BusMonitor::calls(const QString &member, const QString &destination) const
+QList<BusMonitor::Message> BusMonitor::named(const QString &kind, const QString &member) const
 {
     QList<Message> result;
     for (const Message &m : messages())
-        if (m.kind == QLatin1String("method call") && m.member == member && (destination.isEmpty() || m.destination == destination))
+        if (m.kind == kind && m.member == member)
             result.append(m);
     return result;
+}
+
+QList<BusMonitor::Message> BusMonitor::calls(const QString &member) const
+{
+    return named(QStringLiteral("method call"), member);
 }
 
 QList<BusMonitor::Message> BusMonitor::signalsNamed(const QString &member) const
 {
-    QList<Message> result;
-    for (const Message &m : messages())
-        if (m.kind == QLatin1String("signal") && m.member == member)
-            result.append(m);
-    return result;
-}
-
-QStringList BusMonitor::describe() const
-{
-    QStringList out;
-    for (const Message &m : messages())
-        out << QStringLiteral("%1 %2 -> %3 %4 %5.%6 %7 [%8]").arg(m.kind, m.sender, m.destination, m.path, m.interface,
-                                                                   m.member, m.errorName, m.args.join(QStringLiteral(", ")));
-    return out;
+    return named(QStringLiteral("signal"), member);
 }

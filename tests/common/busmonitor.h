@@ -16,25 +16,23 @@ class BusMonitor
 public:
     struct Message {
         QString kind; // "method call", "method return", "signal", "error"
-        QString sender, destination, path, interface, member, errorName;
+        QString sender, interface, member;
         QStringList args; // e.g. "string \"Positioning\"", "variant boolean true"
     };
 
-    explicit BusMonitor(QDBusConnection::BusType bus = QDBusConnection::SessionBus);
+    explicit BusMonitor(QDBusConnection::BusType bus = QDBusConnection::SessionBus) : m_bus(bus) {}
     ~BusMonitor();
 
     bool start();
     bool sync();
-    void clear();
 
     QList<Message> messages() const;
-    // Method calls of a member (any interface), to the destination when one is given.
-    QList<Message> calls(const QString &member, const QString &destination = QString()) const;
+    QList<Message> calls(const QString &member) const; // method calls, any interface
     QList<Message> signalsNamed(const QString &member) const;
-    QStringList describe() const; // one line per message, for failure output
 
 private:
     void parse();
+    QList<Message> named(const QString &kind, const QString &member) const;
 
     QDBusConnection::BusType m_bus;
     QProcess m_process;

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QVariant>
 
@@ -12,47 +13,31 @@
 class QThread;
 class FakeLocatordObject;
 
-/*
- * A stand-in for the positioning daemon that can misbehave on request. It serves every
- * method of the daemon's introspection XML, owns the daemon's name from a connection of its
- * own and answers on a thread of its own, so that blocking calls from the main thread get
- * answers.
- */
+// A stand-in for the positioning daemon that can misbehave on request. It owns the daemon's
+// name from a connection of its own and answers on a thread of its own, so that blocking
+// calls from the main thread get answers.
 class FakeLocatord
 {
 public:
-    enum GetMode {
-        GetNormal,     // variant holding the stored value (false when unknown)
-        GetError,      // error reply "com.telva.location.Error.Failed"
-        GetBareBool,   // a bare boolean instead of a variant
-        GetNoArgs,     // an empty method return
-        GetNoReply     // never answers
-    };
-    enum SetMode {
-        SetNormal,     // stores, answers true, emits valueChanged when the value changed
-        SetError,      // error reply
-        SetFalse,      // answers false without error
-        SetNoArgs,     // an empty method return
-        SetNoReply     // never answers
-    };
+    enum GetMode { GetNormal, GetError };        // variant of the stored value (false when unknown)
+    enum SetMode { SetNormal, SetError, SetFalse }; // stores, answers true, signals a change
 
-    FakeLocatord();
-    ~FakeLocatord();
+    FakeLocatord() : m_connectionName(QStringLiteral("fakelocatord-%1").arg(quintptr(this), 0, 16)) {}
+    ~FakeLocatord() { stop(); }
 
-    bool start();   // registers the object and takes the name; true when ready
-    void stop();    // gives up the name and unregisters
+    bool start(); // true once it serves and owns the name
+    void stop();
 
     void setValue(const QString &key, const QVariant &value);
     QVariant value(const QString &key) const;
     void setGetMode(GetMode mode);
     void setSetMode(SetMode mode);
-    // Every "getSetting" answered with exactly these arguments, whatever their types, until
-    // setGetMode() is called.
+    // Every "getSetting" answered with exactly these arguments until setGetMode().
     void setGetReply(const QVariantList &args);
 
-    // "MEMBER ARG..." with variants unwrapped (as QVariant::toString), in order.
+    // "MEMBER ARG..." with variants unwrapped, in order.
     QStringList calls() const;
-    int callCount(const QString &member) const;
+    int callCount(const QString &member) const { return int(calls().filter(QRegularExpression('^' + member + ' ')).size()); }
     void clearCalls();
 
     void emitValueChanged(const QString &key);

@@ -2,11 +2,10 @@
 #include "messagecapture.h"
 
 #include <QMutex>
-#include <QRegularExpression>
 
 namespace {
 QMutex mutex;
-QList<MessageCapture::Message> captured;
+QList<QPair<QtMsgType, QString>> captured;
 QtMessageHandler previousHandler = nullptr;
 bool quiet = false;
 }
@@ -35,43 +34,30 @@ void MessageCapture::handler(QtMsgType type, const QMessageLogContext &context, 
         previousHandler(type, context, text);
 }
 
-QList<MessageCapture::Message> MessageCapture::messages() const
-{
-    QMutexLocker lock(&mutex);
-    return captured;
-}
-
 QStringList MessageCapture::texts() const
 {
+    QMutexLocker lock(&mutex);
     QStringList result;
-    for (const Message &m : messages())
-        result << m.text;
+    for (const auto &m : std::as_const(captured))
+        result << m.second;
     return result;
 }
 
 QStringList MessageCapture::texts(QtMsgType type) const
 {
+    QMutexLocker lock(&mutex);
     QStringList result;
-    for (const Message &m : messages()) {
-        if (m.type == type)
-            result << m.text;
+    for (const auto &m : std::as_const(captured)) {
+        if (m.first == type)
+            result << m.second;
     }
     return result;
 }
 
-bool MessageCapture::contains(QtMsgType type, const QString &text) const
-{
-    return count(type, text) > 0;
-}
-
-int MessageCapture::count(QtMsgType type, const QString &text) const
-{
-    return int(texts(type).count(text));
-}
-
 int MessageCapture::countStartingWith(QtMsgType type, const QString &prefix) const
 {
-    return int(texts(type).filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(prefix))).size());
+    const QStringList all = texts(type);
+    return int(std::count_if(all.cbegin(), all.cend(), [&prefix](const QString &t) { return t.startsWith(prefix); }));
 }
 
 void MessageCapture::clear()

@@ -1,27 +1,21 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The satellite section on the page, against the stand-in daemon and the real picker: the
-// receivers in the list, what a choice or a pairing stores, and changes made elsewhere.
-// Its switch is tested with the others' in sectionswitchestest.
+// The satellite section's list on the page, against the stand-in daemon and the real picker:
+// the receivers offered, what a choice or a pairing stores, and changes made elsewhere.
 #include "fakelocatord.h"
-#include "locatordprocess.h"
 #include "messagecapture.h"
 #include "pagedriver.h"
+#include "pickerprocess.h"
 #include "satellitepositioningcontainer.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
 namespace {
 
-const QString picker = QStringLiteral("com.telva.devpick");
 const QString address = QStringLiteral("02:1A:2B:3C:4D:5E");
 const QString oldName = QStringLiteral("Old Receiver");
 const QString newName = QStringLiteral("Trailmark GR-7");
-const QString notRecognized =
-    QStringLiteral("SatellitePositioningContainer::onLocationSettingsButtonClicked QObject::sender not recognized");
+const QString notRecognized = QStringLiteral("SatellitePositioningContainer::onLocationSettingsButtonClicked QObject::sender not recognized");
 
 QString line(const QString &text)
 {
@@ -36,20 +30,11 @@ const QString activatedTrace = line(QStringLiteral("onLocationSettingsButtonActi
 QStringList texts(const QString &codes, const QString &stored = oldName)
 {
     QStringList out;
-    for (QChar c : codes) {
+    for (QChar c : codes)
         out << (c == 'I' ? QStringLiteral("Internal GPS")
                 : c == 'S' ? QStringLiteral("Select external GPS device")
                 : c == 'A' ? QStringLiteral("Select another external GPS device")
                 : c == '=' ? stored : newName);
-    }
-    return out;
-}
-
-QStringList entries(OvComboBox *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->itemText(i);
     return out;
 }
 
@@ -58,29 +43,6 @@ QStringList ownLines(const MessageCapture &capture)
     return capture.texts().filter(
         QRegularExpression("^(SatellitePositioningContainer::|Reponse is empty|Changed to use|name = |address = )"));
 }
-
-// devpick with scripted answers, owning its name on the system bus while this lives.
-struct Picker {
-    QProcess process;
-    static bool owned(bool owned)
-    {
-        return QTest::qWaitFor([owned] {
-            return QDBusConnection::systemBus().interface()->isServiceRegistered(picker).value() == owned;
-        }, 10000);
-    }
-    bool start(const QStringList &args)
-    {
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(LocatordProcess::binary(QStringLiteral("devpick")), args);
-        return process.waitForStarted(5000) && owned(true);
-    }
-    ~Picker()
-    {
-        process.terminate();
-        process.waitForFinished(5000);
-        owned(false);
-    }
-};
 
 } // namespace
 
@@ -92,14 +54,12 @@ private:
     FakeLocatord m_daemon;
     PageDriver m_shown;
     SatellitePositioningContainer *m_section = nullptr;
-    OvComboBox *m_list = nullptr;
 
     bool open()
     {
         if (!m_shown.open())
             return false;
-        m_section = findItem<SatellitePositioningContainer>(m_shown.page, QString());
-        m_list = m_shown.list();
+        m_section = findItem<SatellitePositioningContainer>(m_shown.page);
         return m_section;
     }
 
@@ -111,16 +71,10 @@ private:
         m_daemon.setValue(QStringLiteral("SatellitePositioningInternal"), internal);
     }
 
-    QStringList writes() const
-    {
-        return m_daemon.calls().filter(QStringLiteral("setSetting "));
-    }
+    QStringList writes() const { return m_daemon.calls().filter(QStringLiteral("setSetting ")); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_daemon.start());
-    }
+    void initTestCase() { QVERIFY(m_daemon.start()); }
 
     void cleanup()
     {
@@ -162,8 +116,8 @@ private slots:
         MessageCapture capture;
         QVERIFY(open());
 
-        QCOMPARE(entries(m_list), texts(codes, name));
-        QCOMPARE(m_list->currentIndex(), current);
+        QCOMPARE(m_shown.entries(), texts(codes, name));
+        QCOMPARE(m_shown.list()->currentIndex(), current);
         QCOMPARE(writes(), disabled ? QStringList{"setSetting SatellitePositioningInternal false"} : QStringList());
         QCOMPARE(ownLines(capture).mid(0, 6), (QStringList{
             line("SatellitePositioningContainer()"), line("createContent()"),
@@ -177,7 +131,7 @@ private slots:
         for (Ov::Orientation orientation : {Ov::Landscape, Ov::Portrait}) {
             m_shown.window->setOrientation(orientation);
             QCoreApplication::processEvents();
-            const QRectF list = m_list->sceneBoundingRect();
+            const QRectF list = m_shown.list()->sceneBoundingRect();
             QVERIFY(!heading->geometry().isEmpty() && !button->geometry().isEmpty() && !list.isEmpty());
             QVERIFY(qMax(heading->sceneBoundingRect().bottom(), button->sceneBoundingRect().bottom()) <= list.top());
             QVERIFY(button->sceneBoundingRect().left() >= heading->sceneBoundingRect().right() - 1);
@@ -227,10 +181,10 @@ private slots:
         QFETCH(QString, codes);
         QFETCH(int, current);
         useDaemon(disabled, name, internal);
-        Picker devpick;
+        PickerProcess devpick;
         QVERIFY(picker.isEmpty() || devpick.start(picker));
         QVERIFY(open());
-        const int countBefore = m_list->count();
+        const int countBefore = m_shown.list()->count();
         QSignalSpy clicked(m_section, &SatellitePositioningContainer::gpsDeviceButtonClicked);
         m_daemon.clearCalls();
         MessageCapture capture;
@@ -247,10 +201,10 @@ private slots:
         QTRY_VERIFY(capture.contains(QtDebugMsg, keyTrace.arg("Sync")));
 
         QCOMPARE(clicked.size(), 1);
-        QCOMPARE(entries(m_list), texts(codes, name));
-        QCOMPARE(m_list->currentIndex(), current);
+        QCOMPARE(m_shown.entries(), texts(codes, name));
+        QCOMPARE(m_shown.list()->currentIndex(), current);
         QStringList lines = ownLines(capture);
-        QStringList trace{activatedTrace.arg(row).arg(objectText(m_list)),
+        QStringList trace{activatedTrace.arg(row).arg(objectText(m_shown.list())),
                           line("onLocationSettingsButtonClicked ls_gps_device_button")};
         if (pairs)
             trace << line("onPairNewDeviceButtonClic ked");
@@ -298,13 +252,13 @@ private slots:
             m_daemon.emitValueChanged(key);
         };
         change("SatellitePositioningExternalName", oldName);
-        QTRY_COMPARE(entries(m_list), texts("I=A"));
-        QCOMPARE(m_list->currentIndex(), 0);
+        QTRY_COMPARE(m_shown.entries(), texts("I=A"));
+        QCOMPARE(m_shown.list()->currentIndex(), 0);
         change("SatellitePositioningInternal", false);
-        QTRY_COMPARE(m_list->currentIndex(), 1);
+        QTRY_COMPARE(m_shown.list()->currentIndex(), 1);
         change("InternalGpsDisabled", true);
-        QTRY_COMPARE(entries(m_list), texts("=A"));
-        QCOMPARE(m_list->currentIndex(), 0);
+        QTRY_COMPARE(m_shown.entries(), texts("=A"));
+        QCOMPARE(m_shown.list()->currentIndex(), 0);
 
         m_daemon.setGetMode(FakeLocatord::GetError);
         capture.clear();
@@ -312,8 +266,8 @@ private slots:
         change("InternalGpsDisabled", false);
         change("SatellitePositioningInternal", true);
         QTRY_VERIFY(capture.contains(QtDebugMsg, keyTrace.arg("SatellitePositioningInternal")));
-        QCOMPARE(entries(m_list), texts("=A"));
-        QCOMPARE(m_list->currentIndex(), 0);
+        QCOMPARE(m_shown.entries(), texts("=A"));
+        QCOMPARE(m_shown.list()->currentIndex(), 0);
         QCOMPARE(writes(), QStringList());
     }
 };

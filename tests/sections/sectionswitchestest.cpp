@@ -81,10 +81,7 @@ private:
     OvContainer *section(const Kind &k) const { return findItem<OvContainer>(m_shown.page, k.container); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_daemon.start());
-    }
+    void initTestCase() { QVERIFY(m_daemon.start()); }
 
     void cleanup()
     {
@@ -229,7 +226,7 @@ private slots:
     {
         QFETCH(int, kind);
         QVERIFY(m_shown.open());
-        auto *item = findItem<LocationSettingsListItem>(section(kinds[kind]), QString());
+        auto *item = findItem<LocationSettingsListItem>(section(kinds[kind]));
         OvButton *button = m_shown.button(kinds[kind].switchName);
         OvLabel *title = item->titleLabelWidget();
         OvLabel *subtitle = item->subtitleLabelWidget();
