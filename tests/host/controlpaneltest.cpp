@@ -41,8 +41,8 @@ private slots:
     {
         QFETCH(QString, orientation);
         QFETCH(QSize, size);
-        const QString file = format == "png" ? "page.png" : "page.JPG";
         QFETCH(QByteArray, format);
+        const QString file = format == "png" ? "page.png" : "page.JPG";
         QTemporaryDir dir;
         const QString applet = format == "png" ? QStringLiteral(LS_APPLET_PLUGIN) : QDir::current().relativeFilePath(LS_APPLET_PLUGIN);
         const ProgramRun shot = controlpanel({"--applet", applet, "--page", "--orientation", orientation, "--screenshot", dir.filePath(file)});
