@@ -4,8 +4,7 @@
 
 #include "settingsclient.h"
 
-// The positioning daemon's values read and written on the session bus as any client would,
-// through the client generated from the daemon's own XML.
+// The daemon's values read and written on the session bus through the client generated from its XML.
 namespace DaemonSettings {
 inline const QString service = QStringLiteral("com.telva.locatord.settings");
 inline const QString path = QStringLiteral("/com/telva/locatord/settings");

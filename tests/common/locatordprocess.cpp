@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "locatordprocess.h"
 
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusReply>
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -17,8 +15,8 @@ qint64 ownerPid()
 }
 }
 
-LocatordProcess::LocatordProcess(const QString &storeFile)
-    : m_storeFile(storeFile.isEmpty() ? m_dir.filePath(QStringLiteral("locatord/settings.json")) : storeFile)
+LocatordProcess::LocatordProcess()
+    : m_storeFile(m_dir.filePath(QStringLiteral("locatord/settings.json")))
 {
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
 }
@@ -38,29 +36,21 @@ bool LocatordProcess::start(const QStringList &extraArgs)
     m_pid = m_process.processId();
     // Owned by this process, not by one that the bus activated meanwhile.
     const QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired() && ownerPid() != m_pid) {
-        if (m_process.waitForFinished(20))
-            return false;
-    }
+    while (!deadline.hasExpired() && ownerPid() != m_pid && m_process.state() == QProcess::Running)
+        m_process.waitForFinished(20);
     return ownerPid() == m_pid;
 }
 
 void LocatordProcess::stop()
 {
     m_process.terminate();
-    if (!m_process.waitForFinished(10000))
-        kill();
-    waitUntilGone();
+    m_process.waitForFinished(10000);
+    kill(); // a no-op once it has ended
 }
 
 void LocatordProcess::kill()
 {
     m_process.kill();
-    waitUntilGone();
-}
-
-void LocatordProcess::waitUntilGone()
-{
     m_process.waitForFinished(10000);
     // The bus frees the name a moment after the process ends.
     const QDeadlineTimer deadline(10000);

@@ -3,16 +3,13 @@
 #define LOCATORDPROCESS_H
 
 #include <QProcess>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
-// The build's positioning daemon run for a test on the test's session bus, its output in the
-// test's. The store is the given file, or one in a temporary folder that lives as long as this.
+// The build's daemon on the test's session bus, its output in the test's, its store in a folder of its own.
 class LocatordProcess
 {
 public:
-    explicit LocatordProcess(const QString &storeFile = QString());
+    LocatordProcess();
     ~LocatordProcess();
 
     // True once this very process owns the daemon's name; false if it exited or took too long.
@@ -27,8 +24,6 @@ public:
     static QString binary(const QString &name); // $LS_BUILD_DIR/bin/<name>
 
 private:
-    void waitUntilGone();
-
     QTemporaryDir m_dir;
     QString m_storeFile;
     QProcess m_process;

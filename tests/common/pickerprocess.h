@@ -24,8 +24,8 @@ public:
         setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QProcess::start(program(), args);
         const QDeadlineTimer deadline(10000);
-        while (!nameOwned() && !deadline.hasExpired() && !waitForFinished(10)) {
-        }
+        while (!nameOwned() && !deadline.hasExpired() && state() != QProcess::NotRunning)
+            waitForFinished(10);
         return nameOwned() && state() == QProcess::Running;
     }
 

