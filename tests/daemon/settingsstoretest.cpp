@@ -110,6 +110,10 @@ private slots:
         QCOMPARE(reply.arguments(), QVariantList{true});
         QCOMPARE(SettingsStore::parse(readFile(file)).values.value("Positioning"), QVariant(false));
         QCOMPARE(changes, 1);
+        // The value already stored: nothing to save (a save would fail now) and nobody to wake.
+        store.failingStep = int(SettingsStore::Step::Open);
+        QCOMPARE(finished(client.setSetting("Positioning", QDBusVariant(false))).arguments(), QVariantList{true});
+        QCOMPARE(changes, 1);
     }
 };
 
