@@ -103,6 +103,25 @@ private slots:
         QCOMPARE(ctl("load", dump.out).code, 0);
         QCOMPARE(ctl("list").out, list);
     }
+
+    // monitor prints each change as KEY VALUE until it is ended, then exits 0.
+    void testMonitor()
+    {
+        LocatordProcess daemon;
+        QVERIFY(daemon.start());
+        QProcess monitor;
+        monitor.start(LocatordProcess::binary("locationctl"), {"monitor"});
+        QByteArray seen; // it subscribes on its own time: change the value until it speaks
+        for (int i = 1; i < 50 && !seen.contains('\n'); ++i) {
+            QCOMPARE(DaemonSettings::set("NetworkConnectivity", i % 2 == 0).arguments(), QVariantList{true});
+            monitor.waitForReadyRead(200);
+            seen += monitor.readAllStandardOutput();
+        }
+        QVERIFY2(QRegularExpression("^NetworkConnectivity (true|false)\n").match(seen).hasMatch(), seen.constData());
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(5000));
+        QCOMPARE(monitor.exitStatus() == QProcess::NormalExit ? monitor.exitCode() : -1, 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(LocationctlTest)
