@@ -129,8 +129,11 @@ QImage OvApplicationWindow::grabPage()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     fitPage();
     const QRectF source = visibleSceneRect();
-    QImage image(source.size().toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(backgroundBrush().color());
+    // On an opaque background the picture has no transparency to keep: without an alpha
+    // channel it is a quarter smaller and quicker to save.
+    const QColor background = backgroundBrush().color();
+    QImage image(source.size().toSize(), background.alpha() == 255 ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    image.fill(background);
     QPainter painter(&image);
     painter.setRenderHints(renderHints());
     scene()->render(&painter, QRectF(QPointF(0, 0), source.size()), source);

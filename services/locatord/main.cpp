@@ -12,6 +12,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDebug>
+#include <QThread>
 
 namespace {
 int fail(const QString &text)
@@ -128,9 +129,19 @@ int main(int argc, char **argv)
             return fail(QStringLiteral("--policy: %1").arg(error));
     }
     store.removeLeftovers();
+    // Calls are answered in the thread that reads them off the bus (Qt's bus interface lives
+    // there): a read then costs no hand-over to the main thread and back. The main thread
+    // only waits for the signals that end the daemon.
+    QThread *const busThread = bus.interface()->thread();
+    if (busThread != app.thread())
+        service.moveToThread(busThread);
     qCInfo(lcService).noquote() << "serving" << Locatord::service;
     const int result = app.exec();
     bus.unregisterService(Locatord::service);
+    bus.unregisterObject(Locatord::path);
+    // Back home before it goes, once any call it is answering is done.
+    QMetaObject::invokeMethod(&service, [&service, &app] { service.moveToThread(app.thread()); },
+                              service.thread() == app.thread() ? Qt::DirectConnection : Qt::BlockingQueuedConnection);
     qCInfo(lcService).noquote() << "stopped";
     return result;
 }

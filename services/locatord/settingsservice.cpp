@@ -5,6 +5,9 @@
 #include "settingsschema.h"
 #include "settingsstore.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+
 SettingsService::SettingsService(SettingsStore *store, const QVariantMap &values, QObject *parent)
     : QObject(parent), m_store(store), m_values(values)
 {
@@ -71,6 +74,11 @@ bool SettingsService::storeAll(const QVariantMap &values, bool asAdministrator, 
         return false;
     }
     m_values = next;
+    // The caller waits for its answer, the listeners do not: the answer goes first.
+    if (calledFromDBus()) {
+        setDelayedReply(true);
+        connection().send(message().createReply(true));
+    }
     for (const QString &key : std::as_const(changed))
         emit valueChanged(key);
     return true;

@@ -69,7 +69,8 @@ void BusMonitor::parse()
         const auto kind = std::find_if(kinds.begin(), kinds.end(), [&line](const QString &k) { return line.startsWith(k + QLatin1Char(' ')); });
         if (kind == kinds.end())
             continue;
-        m_messages.append({*kind, field(line, QStringLiteral("sender")), field(line, QStringLiteral("interface")),
+        m_messages.append({*kind, field(line, QStringLiteral("sender")), field(line, QStringLiteral("destination")),
+                           field(line, QStringLiteral("interface")),
                            field(line, QStringLiteral("member")), {}});
     }
     // Markers go once their argument is read, so that tests see only their own traffic.

@@ -16,7 +16,7 @@ class BusMonitor
 public:
     struct Message {
         QString kind; // "method call", "method return", "signal", "error"
-        QString sender, interface, member;
+        QString sender, destination, interface, member;
         QStringList args; // e.g. "string \"Positioning\"", "variant boolean true"
     };
 
@@ -25,6 +25,7 @@ public:
 
     bool start();
     bool sync();
+    void clear() { m_messages.clear(); }
 
     QList<Message> messages() const;
     QList<Message> calls(const QString &member) const; // method calls, any interface
