@@ -157,6 +157,7 @@ SettingsStore::LoadResult SettingsStore::load()
     m_unknown = QJsonObject();
     m_refusal.clear();
     m_original.clear();
+    m_onDisk.clear();
 
     const QByteArray path = encode(m_fileName);
     struct stat st;
@@ -230,6 +231,7 @@ SettingsStore::LoadResult SettingsStore::load()
         return result;
     }
     result.status = LoadStatus::Loaded;
+    m_onDisk = data.isNull() ? QByteArray("") : data;
     m_unknown = contents.unknown;
     if (!result.dropped.isEmpty())
         m_original = data.isNull() ? QByteArray("") : data;
@@ -267,13 +269,12 @@ QString SettingsStore::moveAside(QString *error) const
     return target;
 }
 
-bool SettingsStore::replace(const QString &target, const QByteArray &data, QString *error) const
+bool SettingsStore::replace(const QString &target, const QByteArray &data, QString *error,
+                            const QByteArray *previous) const
 {
     const QByteArray path = encode(target);
     const QByteArray folder = encode(QFileInfo(target).absolutePath());
     QByteArray temp = path + tempInfix.data() + "XXXXXX";
-    const QByteArray previous = path + ".previous";
-    bool havePrevious = false;
     const auto fail = [&](const QString &what, int code) {
         *error = QStringLiteral("cannot %1 %2: %3").arg(what, target, systemError(code));
         return false;
@@ -293,8 +294,6 @@ bool SettingsStore::replace(const QString &target, const QByteArray &data, QStri
         if (open)
             ::close(fd);
         ::unlink(temp.constData());
-        if (havePrevious)
-            ::unlink(previous.constData());
         return fail(what, code);
     };
 
@@ -318,26 +317,22 @@ bool SettingsStore::replace(const QString &target, const QByteArray &data, QStri
         return discard(QStringLiteral("write"), code, false);
     }
 
-    // A second name for the old file: if the folder cannot be synced after the rename, the
-    // old file goes back in place. Without hard links the save goes on without that way back.
     struct stat st;
     const bool existed = ::lstat(path.constData(), &st) == 0;
-    ::unlink(previous.constData());
-    havePrevious = existed && ::link(path.constData(), previous.constData()) == 0;
-
     if (injected(Step::Rename) || ::rename(temp.constData(), path.constData()) != 0)
         return discard(QStringLiteral("replace"), errno, false);
     if (injected(Step::SyncFolder) || syncFolder(folder) != 0) {
+        // Not acknowledged, so not kept: what was there before goes back (written anew, the
+        // same way; this second write does not roll back in turn).
         const int code = errno;
-        if (havePrevious)
-            ::rename(previous.constData(), path.constData());
-        else if (!existed)
+        QString ignored;
+        if (!existed)
             ::unlink(path.constData());
+        else if (previous)
+            replace(target, *previous, &ignored, nullptr);
         syncFolder(folder);
         return fail(QStringLiteral("sync the folder of"), code);
     }
-    if (havePrevious)
-        ::unlink(previous.constData());
     return true;
 }
 
@@ -356,12 +351,16 @@ bool SettingsStore::save(const QVariantMap &values, QString *error)
         // The defaults are about to replace the values that were dropped: the file as it was first.
         const QString copy = uniqueName(QStringLiteral(".bad-"));
         QString copyError;
-        if (!replace(copy, m_original, &copyError)) {
+        if (!replace(copy, m_original, &copyError, nullptr)) {
             *error = QStringLiteral("no copy of %1 could be kept (%2); not writing over it").arg(m_fileName, copyError);
             return false;
         }
         qCWarning(lcStore).noquote() << "the settings file as it was before values were dropped is kept as" << copy;
         m_original = QByteArray();
     }
-    return replace(m_fileName, serialize(values, m_unknown), error);
+    const QByteArray data = serialize(values, m_unknown);
+    if (!replace(m_fileName, data, error, m_onDisk.isNull() ? nullptr : &m_onDisk))
+        return false;
+    m_onDisk = data;
+    return true;
 }

@@ -64,7 +64,9 @@ protected:
     virtual int failure(Step step) const;
 
 private:
-    bool replace(const QString &target, const QByteArray &data, QString *error) const;
+    // Written aside, synced and renamed over target. When the folder cannot be synced after
+    // the rename, previous (or nothing, if target did not exist) is put back.
+    bool replace(const QString &target, const QByteArray &data, QString *error, const QByteArray *previous) const;
     QString moveAside(QString *error) const;
     QString uniqueName(const QString &suffix) const;
 
@@ -72,6 +74,7 @@ private:
     QJsonObject m_unknown;
     QString m_refusal; // why the file must not be written over; empty when it may
     QByteArray m_original; // values were dropped: the file as read, to be copied before a save
+    QByteArray m_onDisk;   // the file as last read or written; null while there is none
 };
 
 #endif
