@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "locationsettingsapplet.h"
 
+#include "busownerwatch.h"
 #include "locationsettingsbrief.h"
 #include "locationsettingswidget.h"
 #include "networkconnectivitycontainer.h"
@@ -46,6 +47,8 @@ ZepStylableWidget *LocationSettingsApplet::constructStylableWidget(int widgetId)
 ZepStylableWidget *LocationSettingsApplet::pageMain()
 {
     qDebug() << "LocationSettingsApplet::pageMain() " << "\n";
+    if (!m_ownerWatch)
+        m_ownerWatch = new BusOwnerWatch(this);
     return new LocationSettingsWidget(nullptr);
 }
 

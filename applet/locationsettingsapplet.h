@@ -7,12 +7,14 @@
 #include <QObject>
 #include <QPointer>
 
+class BusOwnerWatch;
 class LocationSettingsBrief;
 
 /*
  * The location settings applet as the control-panel host sees it: title, brief and the
- * main page (widget id 0). It keeps nothing but a guarded reference to the brief it made
- * last, so that activate() can reach it while it lives.
+ * main page (widget id 0). It keeps a guarded reference to the brief it made last, so that
+ * activate() can reach it while it lives, and from the first page on the watch that spares
+ * later pages their waits for the bus.
  */
 class LocationSettingsApplet : public QObject, public ZepAppletIf
 {
@@ -36,6 +38,7 @@ private slots:
 
 private:
     QPointer<LocationSettingsBrief> m_brief;
+    BusOwnerWatch *m_ownerWatch = nullptr;
 };
 
 #endif

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "satellitepositioningcontainer.h"
 
+#include "pickernames.h"
 #include "settingsinterface.h"
 #include "settingskeys.h"
 
@@ -20,9 +21,9 @@
 Q_DECL_EXPORT char testInternalGPSDisabled = 1;
 
 namespace {
-const QString pickerService = QStringLiteral("com.telva.devpick");
-const QString pickerPath = QStringLiteral("/com/telva/devpick");
-const QString pickerInterface = QStringLiteral("com.telva.devpick");
+const QString &pickerService = PickerNames::service;
+const QString &pickerPath = PickerNames::path;
+const QString &pickerInterface = PickerNames::interface;
 
 QString internalGpsText()
 {
