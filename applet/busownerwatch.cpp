@@ -5,16 +5,20 @@
 #include "settingsinterface.h"
 
 #include <QDBusConnection>
+#include <QDBusServiceWatcher>
 
 BusOwnerWatch::BusOwnerWatch(QObject *parent)
     : QObject(parent)
 {
     // The same signals the sections follow, so that the bus gets no rule it does not
-    // already have for them.
+    // already have for them. The service watcher keeps the rule that every proxy's own
+    // watcher of the daemon's owner shares, which would otherwise come and go with each page.
     QDBusConnection session = QDBusConnection::sessionBus();
-    if (session.isConnected())
+    if (session.isConnected()) {
         session.connect(SettingsInterface::dbusService, SettingsInterface::dbusPath, SettingsInterface::dbusIface,
                         QStringLiteral("valueChanged"), this, SLOT(ignore()));
+        new QDBusServiceWatcher(SettingsInterface::dbusService, session, QDBusServiceWatcher::WatchForOwnerChange, this);
+    }
     QDBusConnection system = QDBusConnection::systemBus();
     if (system.isConnected())
         system.connect(PickerNames::service, PickerNames::path, PickerNames::interface,

@@ -9,7 +9,8 @@
  * the system bus. Whenever a connection starts to watch a name, Qt asks the bus for its owner
  * and waits for the answer; the sections' proxies and subscriptions do that on every page.
  * While this watch lives, every page after the first gets the owners from Qt's watch, and the
- * bus keeps the match rules that every page would add and take down again.
+ * buses keep the match rules that every page would add and take down again: a later page
+ * sends its reads and nothing else.
  */
 class BusOwnerWatch : public QObject
 {
