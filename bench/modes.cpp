@@ -360,7 +360,7 @@ int runRoundTripsMode(int argc, char **argv)
         closes.append(callsSince(session, system, daemonOwner));
     }
 
-    // What one settings client costs on the bus, alone and next to others that live
+    // What one more settings client costs on the bus while the applet's owner watch lives
     // (after the pages, so that the first page pays for what comes first in a process).
     QJsonArray clients;
     {
