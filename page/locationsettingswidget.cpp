@@ -196,11 +196,12 @@ void LocationSettingsWidget::showNotice(const QString &text)
     if (!m_noticeLabel) {
         m_noticeLabel = new OvLabel(text, nullptr);
         m_noticeLabel->setObjectName(QStringLiteral("ls_notice_label"));
-        m_noticeLabel->setStyleName(QStringLiteral("CommonSubTextInverted"));
+        // An alert: screen readers speak it as it appears.
+        m_noticeLabel->setStyleName(QStringLiteral("CommonNoticeInverted"));
         m_noticeLabel->setWrapMode(QTextOption::WordWrap);
         m_noticeLabel->setWordWrap(true);
-        // Right under the heading; the layout makes it a child of the page.
-        static_cast<OvLinearLayoutPolicy *>(policy)->insertItem(1, m_noticeLabel);
+        // Under the heading and its divider; the layout makes it a child of the page.
+        static_cast<OvLinearLayoutPolicy *>(policy)->insertItem(2, m_noticeLabel);
     } else {
         m_noticeLabel->setText(text);
     }

@@ -357,8 +357,12 @@ void SatellitePositioningContainer::setControlsEnabled(bool enabled)
 {
     for (OvButton *button : std::as_const(m_switchButtons))
         button->setEnabled(enabled);
-    for (OvComboBox *comboBox : std::as_const(m_comboBoxes))
+    for (OvComboBox *comboBox : std::as_const(m_comboBoxes)) {
         comboBox->setEnabled(enabled);
+        // Off, the list shows no entry: none was read. Rereading the settings picks one again.
+        if (!enabled)
+            comboBox->setCurrentIndex(-1);
+    }
 }
 
 void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString name)

@@ -4,6 +4,7 @@
 #include "ovaccessiblebutton.h"
 #include "ovaccessiblecombobox.h"
 #include "ovaccessibleitem.h"
+#include "ovaccessiblelabel.h"
 #include "ovaccessiblepopup.h"
 #include "ovaccessiblewindow.h"
 #include "ovapplicationwindow.h"
@@ -35,9 +36,11 @@ QAccessibleInterface *create(const QString &key, QObject *object)
         return new OvAccessibleComboBox(comboBox);
     if (auto *popup = qobject_cast<OvComboBoxPopup *>(widget))
         return new OvAccessiblePopup(popup);
-    if (qobject_cast<OvLabel *>(widget)) {
-        const bool heading = widget->style().string(QStringLiteral("accessibleRole")) == QLatin1String("heading");
-        return new OvAccessibleItem(widget, heading ? QAccessible::Heading : QAccessible::StaticText);
+    if (auto *label = qobject_cast<OvLabel *>(widget)) {
+        const QString role = widget->style().string(QStringLiteral("accessibleRole"));
+        return new OvAccessibleLabel(label, role == QLatin1String("heading") ? QAccessible::Heading
+                                            : role == QLatin1String("alert") ? QAccessible::AlertMessage
+                                                                               : QAccessible::StaticText);
     }
     if (qobject_cast<OvSeparator *>(widget))
         return new OvAccessibleItem(widget, QAccessible::Separator);
@@ -73,27 +76,70 @@ QRect OvAccessible::screenRect(const QGraphicsItem *item, const QRectF &rect)
 
 void OvAccessible::notifyChecked(QObject *object)
 {
+    if (!QAccessible::isActive())
+        return;
     QAccessible::State changed;
     changed.checked = true;
     QAccessibleStateChangeEvent event(object, changed);
     QAccessible::updateAccessibility(&event);
 }
 
-void OvAccessible::notifyValue(QObject *object, const QString &value)
-{
-    QAccessibleValueChangeEvent event(object, value);
-    QAccessible::updateAccessibility(&event);
-}
-
 void OvAccessible::notifyFocus(QObject *object, int child)
 {
+    if (!QAccessible::isActive())
+        return;
+    // A list that takes the focus passes it on to its highlighted row.
+    QAccessibleInterface *iface = child < 0 ? QAccessible::queryAccessibleInterface(object) : nullptr;
+    if (QAccessibleInterface *inner = iface ? iface->focusChild() : nullptr) {
+        QAccessibleEvent event(inner, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+        return;
+    }
     QAccessibleEvent event(object, QAccessible::Focus);
     event.setChild(child);
     QAccessible::updateAccessibility(&event);
 }
 
-void OvAccessible::notify(QObject *object, QAccessible::Event type)
+namespace {
+void notifySelected(QAccessibleInterface *list, int row)
 {
-    QAccessibleEvent event(object, type);
-    QAccessible::updateAccessibility(&event);
+    if (QAccessibleInterface *item = list && row >= 0 ? list->child(row) : nullptr) {
+        QAccessibleEvent event(item, QAccessible::SelectionAdd);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+} // namespace
+
+void OvAccessible::notifyCurrentEntry(OvComboBox *box, const QString &before)
+{
+    if (!QAccessible::isActive())
+        return;
+    const QString now = box->currentText();
+    // AT-SPI hears a combo box's value as a new name and a new selection.
+    QAccessibleValueChangeEvent value(box, now);
+    QAccessible::updateAccessibility(&value);
+    QAccessibleTextUpdateEvent text(box, 0, before, now);
+    QAccessible::updateAccessibility(&text);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(box);
+    notifySelected(iface ? iface->child(0) : nullptr, box->currentIndex());
+}
+
+void OvAccessible::notifyHighlight(OvComboBoxPopup *popup, int row)
+{
+    if (!QAccessible::isActive())
+        return;
+    notifyFocus(popup, row);
+    notifySelected(QAccessible::queryAccessibleInterface(popup), row);
+}
+
+void OvAccessible::notifyAlert(QObject *object)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent alert(object, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+    // Qt's AT-SPI bridge passes no alert event on; screen readers speak an alert that
+    // starts showing.
+    QAccessibleEvent shown(object, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
 }

@@ -7,6 +7,8 @@
 #include <QAccessible>
 #include <QRect>
 
+class OvComboBox;
+class OvComboBoxPopup;
 class QGraphicsItem;
 class QGraphicsView;
 class QObject;
@@ -29,10 +31,16 @@ public:
     // A rectangle of the item, in the item's coordinates, on the screen.
     static QRect screenRect(const QGraphicsItem *item, const QRectF &rect);
 
+    // Each does nothing while no screen reader listens: no interface is made for it.
     static void notifyChecked(QObject *object);
-    static void notifyValue(QObject *object, const QString &value);
     static void notifyFocus(QObject *object, int child = -1);
-    static void notify(QObject *object, QAccessible::Event event);
+    // The box's current entry changed from the text before: its value, its text and the
+    // selected row of its list.
+    static void notifyCurrentEntry(OvComboBox *box, const QString &before);
+    // A row of an open list is highlighted: it takes the focus and the selection.
+    static void notifyHighlight(OvComboBoxPopup *popup, int row);
+    // An alert appeared, or says something new: it is spoken at once.
+    static void notifyAlert(QObject *object);
 };
 
 #endif

@@ -78,10 +78,7 @@ void OvAccessibleButton::doAction(const QString &actionName)
     OvButton *b = button();
     if (!b->isEnabled() || !actionNames().contains(actionName))
         return;
-    // What a tap does, signal for signal.
-    emit b->pressed();
-    emit b->released();
-    b->click();
+    b->tap();
 }
 
 QStringList OvAccessibleButton::keyBindingsForAction(const QString &actionName) const

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovaccessiblepopup.h"
 
-#include "ovaccessiblepopuprow.h"
+#include "ovaccessiblelist.h"
 #include "ovcombobox.h"
 #include "ovcomboboxpopup.h"
 
@@ -29,13 +29,8 @@ int OvAccessiblePopup::childCount() const
 
 QAccessibleInterface *OvAccessiblePopup::child(int index) const
 {
-    if (index < 0 || index >= childCount())
-        return nullptr;
-    auto it = m_rows.constFind(index);
-    if (it == m_rows.constEnd())
-        it = m_rows.insert(index, QAccessible::registerAccessibleInterface(
-                                      new OvAccessiblePopupRow(const_cast<OvAccessiblePopup *>(this), index)));
-    return QAccessible::accessibleInterface(it.value());
+    return OvAccessibleList::row(const_cast<OvAccessiblePopup *>(this), popup() ? popup()->comboBox() : nullptr,
+                                 popup(), m_rows, index);
 }
 
 int OvAccessiblePopup::indexOfChild(const QAccessibleInterface *child) const

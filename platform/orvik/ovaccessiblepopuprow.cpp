@@ -2,19 +2,21 @@
 #include "ovaccessiblepopuprow.h"
 
 #include "ovaccessible.h"
-#include "ovaccessiblepopup.h"
 #include "ovcombobox.h"
 #include "ovcomboboxpopup.h"
 
-OvAccessiblePopupRow::OvAccessiblePopupRow(OvAccessiblePopup *list, int row)
+OvAccessiblePopupRow::OvAccessiblePopupRow(QAccessibleInterface *list, OvComboBox *box, OvComboBoxPopup *popup, int row)
     : m_list(list)
+    , m_box(box)
+    , m_popup(popup)
+    , m_inPopup(popup)
     , m_row(row)
 {
 }
 
 bool OvAccessiblePopupRow::isValid() const
 {
-    return m_list->popup() && m_row < m_list->childCount();
+    return m_box && m_row < m_box->count() && (!m_inPopup || m_popup);
 }
 
 QObject *OvAccessiblePopupRow::object() const
@@ -59,16 +61,13 @@ QAccessibleInterface *OvAccessiblePopupRow::childAt(int, int) const
 
 QRect OvAccessiblePopupRow::rect() const
 {
-    OvComboBoxPopup *popup = m_list->popup();
-    return popup ? OvAccessible::screenRect(popup, popup->mapRectFromScene(popup->rowSceneRect(m_row))) : QRect();
+    OvComboBoxPopup *p = m_popup;
+    return p ? OvAccessible::screenRect(p, p->mapRectFromScene(p->rowSceneRect(m_row))) : QRect();
 }
 
 QString OvAccessiblePopupRow::text(QAccessible::Text t) const
 {
-    OvComboBoxPopup *popup = m_list->popup();
-    if (t != QAccessible::Name || !popup || !popup->comboBox())
-        return QString();
-    return popup->comboBox()->itemText(m_row);
+    return t == QAccessible::Name && m_box ? m_box->itemText(m_row) : QString();
 }
 
 void OvAccessiblePopupRow::setText(QAccessible::Text, const QString &)
@@ -83,28 +82,40 @@ QAccessible::Role OvAccessiblePopupRow::role() const
 QAccessible::State OvAccessiblePopupRow::state() const
 {
     QAccessible::State s;
-    OvComboBoxPopup *popup = m_list->popup();
-    if (!popup || !popup->comboBox())
+    if (!isValid())
         return s;
+    const bool current = m_box->currentIndex() == m_row;
     s.selectable = true;
+    if (!m_inPopup) {
+        s.selected = current;
+        s.invisible = s.offscreen = true;
+        return s;
+    }
+    OvComboBoxPopup *p = m_popup;
     s.focusable = true;
     s.checkable = true;
-    s.checked = s.selected = popup->comboBox()->currentIndex() == m_row;
-    s.focused = popup->hasFocus() && popup->highlightedRow() == m_row;
-    s.offscreen = popup->rowSceneRect(m_row).isEmpty();
+    s.checked = current;
+    s.selected = p->highlightedRow() == m_row;
+    s.focused = s.selected && p->hasFocus();
+    s.offscreen = p->rowSceneRect(m_row).isEmpty();
     return s;
 }
 
 QStringList OvAccessiblePopupRow::actionNames() const
 {
-    return isValid() ? QStringList{pressAction()} : QStringList();
+    return isValid() && m_box->isEnabled() ? QStringList{pressAction()} : QStringList();
 }
 
 void OvAccessiblePopupRow::doAction(const QString &actionName)
 {
-    // A tap on the row: the list reports the choice and its box takes it from there.
-    if (actionName == pressAction() && isValid())
-        emit m_list->popup()->chosen(m_row);
+    if (actionName != pressAction() || !actionNames().contains(actionName))
+        return;
+    // A tap on the row of the open list: the list reports the choice and its box takes it
+    // from there. A row of the closed list opens the list on it first, as a user would.
+    if (!m_popup && !m_box->popup())
+        m_box->showPopup();
+    if (OvComboBoxPopup *p = m_popup ? m_popup.data() : m_box->popup())
+        emit p->chosen(m_row);
 }
 
 QStringList OvAccessiblePopupRow::keyBindingsForAction(const QString &actionName) const

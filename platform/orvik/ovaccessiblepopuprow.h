@@ -4,14 +4,20 @@
 
 #include <QAccessibleInterface>
 
-class OvAccessiblePopup;
+#include <QPointer>
 
-// One row of an open combo box list; checked when it is the current entry. Its action
-// chooses it, as a tap on it does.
+class OvComboBox;
+class OvComboBoxPopup;
+
+/*
+ * One entry of a combo box, as a row of the list under the box (selected when current) or
+ * of its open popup (checked when current; selected and focused when highlighted). Its
+ * action chooses it, as a tap on it does.
+ */
 class OvAccessiblePopupRow : public QAccessibleInterface, public QAccessibleActionInterface
 {
 public:
-    OvAccessiblePopupRow(OvAccessiblePopup *list, int row);
+    OvAccessiblePopupRow(QAccessibleInterface *list, OvComboBox *box, OvComboBoxPopup *popup, int row);
 
     bool isValid() const override;
     QObject *object() const override;
@@ -33,7 +39,10 @@ public:
     QStringList keyBindingsForAction(const QString &actionName) const override;
 
 private:
-    OvAccessiblePopup *m_list;
+    QAccessibleInterface *m_list;
+    QPointer<OvComboBox> m_box;
+    QPointer<OvComboBoxPopup> m_popup;
+    bool m_inPopup;
     int m_row;
 };
 

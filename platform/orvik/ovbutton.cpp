@@ -92,6 +92,15 @@ void OvButton::click()
     emit clicked(m_model->isChecked());
 }
 
+void OvButton::tap()
+{
+    if (!isEnabled())
+        return;
+    emit pressed();
+    emit released();
+    click();
+}
+
 bool OvButton::isSwitch() const
 {
     return viewType() == switchType;

@@ -41,6 +41,9 @@ public:
 public slots:
     void setChecked(bool checked);
     void click();
+    // What a tap does, signal for signal: pressed, released, then the click. For whatever
+    // stands for the button: its row's texts, a screen reader's action.
+    void tap();
 
 signals:
     void toggled(bool checked);

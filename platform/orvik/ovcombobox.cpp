@@ -27,7 +27,10 @@ OvComboBox::OvComboBox(QGraphicsItem *parent)
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &OvComboBox::onRowsInserted);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &OvComboBox::onRowsRemoved);
     connect(m_model, &QAbstractItemModel::modelReset, this, &OvComboBox::onRowsRemoved);
-    connect(m_model, &QAbstractItemModel::dataChanged, this, [this] { updateGeometry(); update(); });
+    connect(m_model, &QAbstractItemModel::dataChanged, this, [this] {
+        updateGeometry();
+        syncCurrent();
+    });
     connect(m_model, &QAbstractItemModel::headerDataChanged, this, [this] { update(); });
     resetStyle();
 }
@@ -147,14 +150,19 @@ void OvComboBox::setCurrentIndex(int index)
 void OvComboBox::syncCurrent()
 {
     const int index = currentIndex();
+    const QString text = currentText();
     update();
-    if (index != m_lastIndex) {
-        m_lastIndex = index;
-        // A longer entry may take more lines.
-        updateGeometry();
-        OvAccessible::notifyValue(this, currentText());
+    if (index == m_lastIndex && text == m_lastText)
+        return;
+    const bool moved = index != m_lastIndex;
+    const QString before = m_lastText;
+    m_lastIndex = index;
+    m_lastText = text;
+    // A longer entry may take more lines.
+    updateGeometry();
+    OvAccessible::notifyCurrentEntry(this, before);
+    if (moved)
         emit currentIndexChanged(index);
-    }
 }
 
 void OvComboBox::onRowsInserted(const QModelIndex &parent, int first, int last)

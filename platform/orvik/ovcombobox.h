@@ -81,6 +81,7 @@ private:
     QStandardItemModel *m_model;
     QPersistentModelIndex m_current;
     int m_lastIndex = -1;
+    QString m_lastText; // as last announced
     QString m_title;
     bool m_iconVisible = true;
     bool m_down = false;

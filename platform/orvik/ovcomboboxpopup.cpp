@@ -210,7 +210,7 @@ void OvComboBoxPopup::highlight(int index)
     if (index == m_highlighted)
         return;
     m_highlighted = index;
-    OvAccessible::notifyFocus(this, index);
+    OvAccessible::notifyHighlight(this, index);
 }
 
 void OvComboBoxPopup::resizeEvent(QGraphicsSceneResizeEvent *event)

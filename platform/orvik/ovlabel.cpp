@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovlabel.h"
 
+#include "ovaccessible.h"
+#include "ovbutton.h"
+#include "ovreadingorder.h"
 #include "ovstyle.h"
 
 #include <QWidget>
 #include <QFontMetricsF>
+#include <QGraphicsScene>
+#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSceneResizeEvent>
 #include <QHash>
 #include <QPainter>
@@ -161,6 +166,7 @@ void OvLabel::setText(const QString &text)
     m_text = text;
     updateGeometry();
     update();
+    announceIfAlert();
 }
 
 QString OvLabel::text() const
@@ -346,4 +352,44 @@ void OvLabel::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
         }
     }
     painter->restore();
+}
+
+namespace {
+OvButton *buttonOf(OvLabel *label)
+{
+    auto *button = qobject_cast<OvButton *>(OvReadingOrder::controlOf(label));
+    return button && button->isEnabled() ? button : nullptr;
+}
+} // namespace
+
+void OvLabel::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    // Only a label that stands for a button takes taps; others let them through.
+    if (event->button() != Qt::LeftButton || !buttonOf(this)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void OvLabel::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
+{
+    // The row is one target: the button does what a tap on it does, nothing besides.
+    OvButton *button = event->button() == Qt::LeftButton && rect().contains(event->pos()) ? buttonOf(this) : nullptr;
+    if (button)
+        button->tap();
+}
+
+QVariant OvLabel::itemChange(GraphicsItemChange change, const QVariant &value)
+{
+    if ((change == ItemSceneHasChanged && scene()) || (change == ItemVisibleHasChanged && value.toBool()))
+        announceIfAlert();
+    return OvWidgetController::itemChange(change, value);
+}
+
+void OvLabel::announceIfAlert()
+{
+    if (QAccessible::isActive() && scene() && isVisible()
+        && style().string(QStringLiteral("accessibleRole")) == QLatin1String("alert"))
+        OvAccessible::notifyAlert(this);
 }

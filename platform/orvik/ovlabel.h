@@ -10,6 +10,9 @@
  * A line or paragraph of text in the style's font and colour. With word wrap on, a label
  * narrower than its text breaks it at word boundaries and asks for the height it needs
  * (height-for-width); with elision on, a single line that does not fit ends in an ellipsis.
+ * A tap on a label that titles or describes a button (the texts of a switch's row) is a tap
+ * on that button. A label styled as an alert is announced to screen readers whenever it
+ * appears or its text changes while shown.
  */
 class ORVIK_EXPORT OvLabel : public OvWidgetController
 {
@@ -43,8 +46,13 @@ protected:
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
     void resizeEvent(QGraphicsSceneResizeEvent *event) override;
     void styleChanged() override;
+    void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override;
+    QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
 
 private:
+    void announceIfAlert();
+
     QString m_text;
     bool m_wordWrap = false;
     QTextOption::WrapMode m_wrapMode = QTextOption::WordWrap;

@@ -118,3 +118,13 @@ QList<OvLabel *> OvReadingOrder::labelsOf(QGraphicsWidget *control)
     }
     return labels;
 }
+
+QGraphicsWidget *OvReadingOrder::controlOf(OvLabel *label)
+{
+    const QList<QGraphicsWidget *> siblings = children(parent(label));
+    for (qsizetype i = siblings.indexOf(label) + 1; i > 0 && i < siblings.size(); ++i) {
+        if (!qobject_cast<OvLabel *>(siblings.at(i)))
+            return qobject_cast<OvButton *>(siblings.at(i)) || qobject_cast<OvComboBox *>(siblings.at(i)) ? siblings.at(i) : nullptr;
+    }
+    return nullptr;
+}

@@ -30,6 +30,9 @@ public:
     // The labels read just before a control, in its group: its title first, then the
     // lines that describe it.
     static QList<OvLabel *> labelsOf(QGraphicsWidget *control);
+    // The control that a label belongs to, the other way round: the first item after it in
+    // its group that is no label, or null.
+    static QGraphicsWidget *controlOf(OvLabel *label);
 };
 
 #endif

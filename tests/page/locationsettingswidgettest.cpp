@@ -138,7 +138,7 @@ private slots:
         PageDriver shown;
         QVERIFY(shown.open());
         QVERIFY(capture.contains(QtWarningMsg, "Could not connect to locatord dbus interface!"));
-        QCOMPARE(column(shown.page), (QStringList{head.first(), "OvLabel/ls_notice_label"} + head.mid(1) + sections));
+        QCOMPARE(column(shown.page), (head.mid(0, 2) + QStringList{"OvLabel/ls_notice_label"} + head.mid(2) + sections));
         QCOMPARE(noticeOf(shown.page), unavailableNotice);
         QCOMPARE(enabled(shown), QList<bool>(4, false));
 
@@ -171,7 +171,7 @@ private slots:
         shown.click(button);
         m_daemon.setSetMode(FakeLocatord::SetNormal);
         QTRY_COMPARE(noticeOf(shown.page), QStringLiteral("The setting could not be saved"));
-        QCOMPARE(column(shown.page).at(1), QStringLiteral("OvLabel/ls_notice_label"));
+        QCOMPARE(column(shown.page).at(2), QStringLiteral("OvLabel/ls_notice_label"));
         QCOMPARE(enabled(shown), QList<bool>(4, true));
         shown.click(button);
         QVERIFY(button->isChecked());
