@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # The page in the host on an X server, read through the AT-SPI bus as a screen reader reads
 # it, driven by the reader's actions and by X input; every change checked in the daemon.
+import atexit
 import os
 import subprocess
 import sys
@@ -8,6 +9,14 @@ import time
 
 build = os.environ['LS_BUILD_DIR']
 failures = []
+started = []  # ended however the run ends, last first
+
+
+@atexit.register
+def end_all():
+    for process in reversed(started):
+        process.terminate()
+        process.wait()
 
 
 def check(ok, what):
@@ -30,9 +39,10 @@ for key in ('Positioning', 'NetworkConnectivity', 'SatellitePositioning', 'Satel
 read_end, write_end = os.pipe()
 xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write_end), '-screen', '0', '480x854x24', '-nolisten', 'tcp'],
                         pass_fds=[write_end], stderr=subprocess.DEVNULL)
+started.append(xvfb)
 os.close(write_end)
 os.environ.update(DISPLAY=':' + os.read(read_end, 16).decode().strip(), GSETTINGS_BACKEND='memory')
-launcher = subprocess.Popen(['/usr/libexec/at-spi-bus-launcher', '--launch-immediately'])
+started.append(subprocess.Popen(['/usr/libexec/at-spi-bus-launcher', '--launch-immediately']))
 bus = ['dbus-send', '--session', '--print-reply', '--dest=org.a11y.Bus', '/org/a11y/bus']
 while subprocess.run(bus + ['org.a11y.Bus.GetAddress'], capture_output=True).returncode:
     time.sleep(0.05)
@@ -61,6 +71,7 @@ for kind in ('object:state-changed', 'focus:', 'object:property-change', 'object
 trace = open(os.path.join(os.environ.get('XDG_RUNTIME_DIR', '/tmp'), 'controlpanel.log'), 'w')
 host = subprocess.Popen([build + '/bin/controlpanel', '--page'], stdout=trace, stderr=subprocess.STDOUT,
                         env=dict(os.environ, QT_QPA_PLATFORM='xcb', LANGUAGE='en'))
+started.append(host)
 
 
 def pump(until, seconds=5):
@@ -163,7 +174,4 @@ if app:
     os.remove(folder)
     os.rename(folder + '.aside', folder)
 
-for process in (host, launcher, xvfb):
-    process.terminate()
-    process.wait()
 sys.exit(1 if failures else 0)
