@@ -11,8 +11,9 @@ BusOwnerWatch::BusOwnerWatch(QObject *parent)
     : QObject(parent)
 {
     // The same signals the sections follow, so that the bus gets no rule it does not
-    // already have for them. The service watcher keeps the rule that every proxy's own
-    // watcher of the daemon's owner shares, which would otherwise come and go with each page.
+    // already have for them. The service watchers keep the rules that every proxy's own
+    // watcher of the daemon's owner, and the satellite section's watcher of the picker's,
+    // share, which would otherwise come and go with each page.
     QDBusConnection session = QDBusConnection::sessionBus();
     if (session.isConnected()) {
         session.connect(SettingsInterface::dbusService, SettingsInterface::dbusPath, SettingsInterface::dbusIface,
@@ -20,7 +21,9 @@ BusOwnerWatch::BusOwnerWatch(QObject *parent)
         new QDBusServiceWatcher(SettingsInterface::dbusService, session, QDBusServiceWatcher::WatchForOwnerChange, this);
     }
     QDBusConnection system = QDBusConnection::systemBus();
-    if (system.isConnected())
+    if (system.isConnected()) {
         system.connect(PickerNames::service, PickerNames::path, PickerNames::interface,
                        QStringLiteral("search_result"), this, SLOT(ignore()));
+        new QDBusServiceWatcher(PickerNames::service, system, QDBusServiceWatcher::WatchForOwnerChange, this);
+    }
 }

@@ -373,6 +373,9 @@ int runDriver(int argc, char **argv)
         say(QStringLiteral("4: warm page open"));
         results.insert(QStringLiteral("warmOpen"), need(driver.mode(QStringLiteral("warm"),
             {QStringLiteral("--n"), QString::number(driver.count(60, 10))}), QStringLiteral("the warm page open")));
+        say(QStringLiteral("4: page open with the daemon stopped"));
+        results.insert(QStringLiteral("stalledOpen"), need(driver.mode(QStringLiteral("stalled"),
+            {QStringLiteral("--n"), QString::number(driver.count(10, 2))}), QStringLiteral("the open with the daemon stopped")));
         say(QStringLiteral("7: memory over repeated page opens"));
         results.insert(QStringLiteral("memory"), need(driver.mode(QStringLiteral("memory"),
             {QStringLiteral("--n"), QString::number(driver.count(1000, 100)),
@@ -594,6 +597,19 @@ int runDriver(int argc, char **argv)
                  fmt(med(warm, QStringLiteral("paint")), 2), fmt(warmRatio, 2))
             .arg(warmRoundTrips).arg(fmt(warmFloorUs)),
         QStringLiteral("first page in the process: %1 ms").arg(fmt(warm.value(QStringLiteral("firstInProcessMs")).toDouble(), 1)));
+    const QJsonObject stalled = results.value(QStringLiteral("stalledOpen")).toObject();
+    const QJsonObject stalledOpen = stalled.value(QStringLiteral("stalled")).toObject();
+    const double stalledMs = med(stalledOpen, QStringLiteral("total"));
+    const double boundMs = stalled.value(QStringLiteral("boundMs")).toDouble();
+    row(QStringLiteral("4"), QStringLiteral("page open with the daemon stopped (SIGSTOP): construct + first paint"),
+        QStringLiteral("%1 ms (construct %2, show %3, paint %4) = **%5 x the bound of %6 ms**; answering, by turns: %7 ms; "
+                       "reply timeout %8 ms")
+            .arg(fmt(stalledMs, 0), fmt(med(stalledOpen, QStringLiteral("construct")), 0),
+                 fmt(med(stalledOpen, QStringLiteral("show")), 1), fmt(med(stalledOpen, QStringLiteral("paint")), 1),
+                 fmt(boundMs > 0 ? stalledMs / boundMs : 0, 2), fmt(boundMs, 0),
+                 fmt(med(stalled.value(QStringLiteral("answering")).toObject(), QStringLiteral("total")), 2))
+            .arg(stalled.value(QStringLiteral("replyTimeoutMs")).toInt()),
+        QStringLiteral("<= 1.0 x bound: %1").arg(verdict(stalledMs > 0 && stalledMs <= boundMs)));
     const double stockWarmRatio = warm.value(QStringLiteral("stockRatio")).toDouble();
     row(QStringLiteral("4"), QStringLiteral("warm page open against the stock Qt Widgets page (opened by turns)"),
         QStringLiteral("stock page %1 ms (construct %2, show %3, paint %4): ours **%5 x stock**")

@@ -18,6 +18,7 @@ int main(int argc, char **argv)
         {"memory", runMemoryMode},
         {"plugin-load", runPluginLoadMode},
         {"profile", runProfileMode},
+        {"stalled", runStalledMode},
     };
     if (argc > 1 && argv[1][0] != '-') {
         for (const Mode &mode : modes) {

@@ -11,6 +11,7 @@ int runWarmMode(int argc, char **argv);
 int runMemoryMode(int argc, char **argv);
 int runPluginLoadMode(int argc, char **argv);
 int runProfileMode(int argc, char **argv);
+int runStalledMode(int argc, char **argv);
 int runDriver(int argc, char **argv);
 
 #endif

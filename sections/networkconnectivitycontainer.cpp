@@ -4,15 +4,13 @@
 #include "locationsettingslistitem.h"
 #include "settingsinterface.h"
 #include "settingskeys.h"
+#include "switchrow_p.h"
 
 #include <ovbutton.h>
-#include <ovlabel.h>
 #include <ovlayout.h>
 #include <ovlinearlayoutpolicy.h>
 
 #include <QDebug>
-#include <QMetaType>
-#include <QTextOption>
 
 NetworkConnectivityContainer::NetworkConnectivityContainer(QGraphicsItem *parent)
     : OvContainer(parent)
@@ -55,34 +53,19 @@ void NetworkConnectivityContainer::createContent()
     //% "Network connectivity"
     setTitle(qtTrId("qtn_locfw_networkconnectivity"));
 
-    m_listItem = new LocationSettingsListItem(nullptr);
-    m_listItem->setObjectName(QStringLiteral("ls_enable_cellular_data_connection_contentitem"));
+    m_switchRow = std::make_unique<SwitchRow>(m_settingsInterface, SettingKey::NetworkConnectivity,
+        SwitchRow::Names{QStringLiteral("ls_enable_cellular_data_connection_contentitem"),
+                         QStringLiteral("ls_network_connectivity_content_item_title"),
+                         QStringLiteral("ls_network_connectivity_content_item_subtitle"),
+                         QStringLiteral("ls_network_connectivity_switch_button")});
     //: Switch title
     //% "Use mobile data"
-    m_listItem->setTitle(qtTrId("qtn_locfw_enable_cellular"));
-    OvLabel *title = m_listItem->titleLabelWidget();
-    title->setObjectName(QStringLiteral("ls_network_connectivity_content_item_title"));
-    title->setStyleName(QStringLiteral("CommonTitleInverted"));
-    title->setWrapMode(QTextOption::WordWrap);
-    title->setWordWrap(true);
-    title->setTextElide(false);
+    const QString title = qtTrId("qtn_locfw_enable_cellular");
     //: One-line description under the switch title
     //% "Let positioning use the mobile data connection; charges may apply"
-    m_listItem->setSubtitle(qtTrId("qtn_locfw_cellular_description"));
-    OvLabel *subtitle = m_listItem->subtitleLabelWidget();
-    subtitle->setObjectName(QStringLiteral("ls_network_connectivity_content_item_subtitle"));
-    subtitle->setStyleName(QStringLiteral("CommonSubTextInverted"));
-    subtitle->setWrapMode(QTextOption::WordWrap);
-    subtitle->setWordWrap(true);
-    subtitle->setTextElide(false);
-
-    OvButton *switchButton = new OvButton(nullptr, nullptr);
-    m_switchButtons.append(switchButton);
-    switchButton->setObjectName(QStringLiteral("ls_network_connectivity_switch_button"));
-    switchButton->setStyleName(QStringLiteral("CommonRightSwitchInverted"));
-    switchButton->setViewType(OvButton::switchType);
-    switchButton->setCheckable(true);
-    switchButton->setChecked(m_settingsInterface->getValue(SettingKey::NetworkConnectivity).toBool());
+    m_switchRow->create(title, qtTrId("qtn_locfw_cellular_description"));
+    m_listItem = m_switchRow->listItem();
+    m_switchButtons.append(m_switchRow->button());
 
     m_layout = new OvLayout(nullptr);
     centralWidget()->setLayout(m_layout);
@@ -115,23 +98,9 @@ void NetworkConnectivityContainer::onLocationSettingsSwitchButtonToggled(bool ch
     qDebug() << "NetworkConnectivityContainer::onLocationSettingsSwitchButtonToggled( checked = "
              << checked << "  )" << "  QObject::sender() = " << sender() << "\n";
 
-    if (m_showingStoredState)
-        return;
-
-    OvButton *button = qobject_cast<OvButton *>(sender());
-    if (sender() && sender()->objectName() == QLatin1String("ls_network_connectivity_switch_button")) {
-        if (m_settingsInterface->setValue(SettingKey::NetworkConnectivity, QVariant(checked))) {
-            emit networkConnectivitySwitchButtonClicked(checked);
-        } else {
-            qWarning() << "NetworkConnectivityContainer::onLocationSettingsTextEdittextChanged ls_network_connectivity_switch_button value not set";
-            // The daemon still holds the previous state.
-            if (button)
-                showSwitchState(button, !checked);
-        }
-    } else {
-        qDebug() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized" << "\n";
-        qWarning() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized";
-    }
+    if (m_switchRow->store(sender(), checked,
+                           "NetworkConnectivityContainer::onLocationSettingsTextEdittextChanged ls_network_connectivity_switch_button value not set"))
+        emit networkConnectivitySwitchButtonClicked(checked);
 }
 
 void NetworkConnectivityContainer::onLocationSettingsChanged(QString key)
@@ -141,33 +110,15 @@ void NetworkConnectivityContainer::onLocationSettingsChanged(QString key)
     // Only a change the daemon reports is followed; the page's first call costs no round trip.
     if (!sender() || sender() != m_settingsInterface || key != SettingKey::NetworkConnectivity)
         return;
-    showStoredState();
+    m_switchRow->showStoredState();
 }
 
 void NetworkConnectivityContainer::rereadSettings()
 {
-    showStoredState();
+    m_switchRow->showStoredState();
 }
 
 void NetworkConnectivityContainer::setControlsEnabled(bool enabled)
 {
-    for (OvButton *button : std::as_const(m_switchButtons))
-        button->setEnabled(enabled);
-}
-
-void NetworkConnectivityContainer::showStoredState()
-{
-    const QVariant stored = m_settingsInterface->getValue(SettingKey::NetworkConnectivity);
-    // A failed read gives no state to show: keep the switch as it is.
-    if (stored.typeId() != QMetaType::Bool)
-        return;
-    for (OvButton *button : std::as_const(m_switchButtons))
-        showSwitchState(button, stored.toBool());
-}
-
-void NetworkConnectivityContainer::showSwitchState(OvButton *button, bool checked)
-{
-    m_showingStoredState = true;
-    button->setChecked(checked);
-    m_showingStoredState = false;
+    m_switchRow->setEnabled(enabled);
 }

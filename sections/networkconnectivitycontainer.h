@@ -7,11 +7,14 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 class LocationSettingsListItem;
 class OvButton;
 class OvLayout;
 class OvLinearLayoutPolicy;
 class SettingsInterface;
+class SwitchRow;
 
 /*
  * The network connectivity block of the settings page: a title and description with a
@@ -43,18 +46,13 @@ public slots:
     void onLocationSettingsChanged(QString key);
 
 private:
-    void showStoredState();
-    // Shows a state on the switch without writing it to the daemon.
-    void showSwitchState(OvButton *button, bool checked);
-
     QList<OvButton *> m_switchButtons;
     LocationSettingsListItem *m_listItem = nullptr;
     OvLayout *m_layout = nullptr;
     OvLinearLayoutPolicy *m_landscapePolicy = nullptr;
     OvLinearLayoutPolicy *m_portraitPolicy = nullptr;
     SettingsInterface *m_settingsInterface = nullptr;
-    // Set while the switch is set from the daemon's state, so that it is not written back.
-    bool m_showingStoredState = false;
+    std::unique_ptr<SwitchRow> m_switchRow;
 };
 
 #endif

@@ -4,15 +4,13 @@
 #include "locationsettingslistitem.h"
 #include "settingsinterface.h"
 #include "settingskeys.h"
+#include "switchrow_p.h"
 
 #include <ovbutton.h>
-#include <ovlabel.h>
 #include <ovlayout.h>
 #include <ovlinearlayoutpolicy.h>
 
 #include <QDebug>
-#include <QMetaType>
-#include <QTextOption>
 
 NetworkPositioningContainer::NetworkPositioningContainer(QGraphicsItem *parent)
     : OvContainer(parent)
@@ -57,34 +55,19 @@ void NetworkPositioningContainer::createContent()
     //% "Network positioning"
     setTitle(qtTrId("qtn_locfw_networkpositioning"));
 
-    m_listItem = new LocationSettingsListItem(nullptr);
-    m_listItem->setObjectName(QStringLiteral("ls_use_positioning_content_item"));
+    m_switchRow = std::make_unique<SwitchRow>(m_settingsInterface, SettingKey::Positioning,
+        SwitchRow::Names{QStringLiteral("ls_use_positioning_content_item"),
+                         QStringLiteral("ls_positioning_content_item_title"),
+                         QStringLiteral("ls_positioning_content_item_subtitle"),
+                         QStringLiteral("ls_positioning_switch_button")});
     //: Switch title
     //% "Use network positioning"
-    m_listItem->setTitle(qtTrId("qtn_locfw_enable_positioning"));
-    OvLabel *title = m_listItem->titleLabelWidget();
-    title->setObjectName(QStringLiteral("ls_positioning_content_item_title"));
-    title->setStyleName(QStringLiteral("CommonTitleInverted"));
-    title->setWrapMode(QTextOption::WordWrap);
-    title->setWordWrap(true);
-    title->setTextElide(false);
+    const QString title = qtTrId("qtn_locfw_enable_positioning");
     //: One-line description under the switch title
     //% "Find your location from nearby cell towers and Wi-Fi networks"
-    m_listItem->setSubtitle(qtTrId("qtn_locfw_positioning_description"));
-    OvLabel *subtitle = m_listItem->subtitleLabelWidget();
-    subtitle->setObjectName(QStringLiteral("ls_positioning_content_item_subtitle"));
-    subtitle->setStyleName(QStringLiteral("CommonSubTextInverted"));
-    subtitle->setWrapMode(QTextOption::WordWrap);
-    subtitle->setWordWrap(true);
-    subtitle->setTextElide(false);
-
-    OvButton *switchButton = new OvButton(nullptr, nullptr);
-    m_switchButtons.append(switchButton);
-    switchButton->setObjectName(QStringLiteral("ls_positioning_switch_button"));
-    switchButton->setStyleName(QStringLiteral("CommonRightSwitchInverted"));
-    switchButton->setViewType(OvButton::switchType);
-    switchButton->setCheckable(true);
-    switchButton->setChecked(m_settingsInterface->getValue(SettingKey::Positioning).toBool());
+    m_switchRow->create(title, qtTrId("qtn_locfw_positioning_description"));
+    m_listItem = m_switchRow->listItem();
+    m_switchButtons.append(m_switchRow->button());
 
     m_outerLayout = new OvLayout(nullptr);
     m_outerPortraitPolicy = new OvLinearLayoutPolicy(m_outerLayout, Qt::Vertical);
@@ -126,23 +109,9 @@ void NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled(bool che
     qDebug() << "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled( checked = "
              << checked << "  )" << "  QObject::sender() = " << sender() << "\n";
 
-    if (m_revertingSwitch)
-        return;
-
-    OvButton *button = qobject_cast<OvButton *>(sender());
-    if (sender() && sender()->objectName() == QLatin1String("ls_positioning_switch_button")) {
-        if (m_settingsInterface->setValue(SettingKey::Positioning, QVariant(checked))) {
-            emit positioningSwitchButtonClicked(checked);
-        } else {
-            qWarning() << "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled ls_positioning_switch_button value not set";
-            // The daemon still holds the previous state; show that one, without writing it.
-            if (button)
-                showSwitchState(button, !checked);
-        }
-    } else {
-        qDebug() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized" << "\n";
-        qWarning() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized";
-    }
+    if (m_switchRow->store(sender(), checked,
+                           "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled ls_positioning_switch_button value not set"))
+        emit positioningSwitchButtonClicked(checked);
 }
 
 void NetworkPositioningContainer::onLocationSettingsChanged(QString key)
@@ -157,33 +126,15 @@ void NetworkPositioningContainer::onLocationSettingsChanged(QString key)
     }
     // Only a change the daemon reports is followed; the page's first call costs no round trip.
     if (key == SettingKey::Positioning && sender() && sender() == m_settingsInterface)
-        showStoredState();
+        m_switchRow->showStoredState();
 }
 
 void NetworkPositioningContainer::rereadSettings()
 {
-    showStoredState();
+    m_switchRow->showStoredState();
 }
 
 void NetworkPositioningContainer::setControlsEnabled(bool enabled)
 {
-    for (OvButton *button : std::as_const(m_switchButtons))
-        button->setEnabled(enabled);
-}
-
-void NetworkPositioningContainer::showStoredState()
-{
-    const QVariant stored = m_settingsInterface->getValue(SettingKey::Positioning);
-    // A failed read gives no state to show: keep the switch as it is.
-    if (stored.typeId() != QMetaType::Bool)
-        return;
-    for (OvButton *button : std::as_const(m_switchButtons))
-        showSwitchState(button, stored.toBool());
-}
-
-void NetworkPositioningContainer::showSwitchState(OvButton *button, bool checked)
-{
-    m_revertingSwitch = true;
-    button->setChecked(checked);
-    m_revertingSwitch = false;
+    m_switchRow->setEnabled(enabled);
 }

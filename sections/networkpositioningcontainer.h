@@ -7,11 +7,14 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 class LocationSettingsListItem;
 class OvButton;
 class OvLayout;
 class OvLinearLayoutPolicy;
 class SettingsInterface;
+class SwitchRow;
 
 /*
  * The network positioning block of the settings page: a title and description with a
@@ -43,9 +46,6 @@ public slots:
     void onLocationSettingsChanged(QString key);
 
 private:
-    void showStoredState();
-    void showSwitchState(OvButton *button, bool checked);
-
     QList<OvButton *> m_switchButtons;
     LocationSettingsListItem *m_listItem = nullptr;
     OvLayout *m_outerLayout = nullptr;
@@ -55,9 +55,7 @@ private:
     OvLinearLayoutPolicy *m_innerLandscapePolicy = nullptr;
     OvLinearLayoutPolicy *m_innerPortraitPolicy = nullptr;
     SettingsInterface *m_settingsInterface = nullptr;
-    // Set while the switch is set from code (turn-back, daemon change), so that it is not
-    // written back.
-    bool m_revertingSwitch = false;
+    std::unique_ptr<SwitchRow> m_switchRow;
 };
 
 #endif

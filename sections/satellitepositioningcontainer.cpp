@@ -13,6 +13,7 @@
 #include <ovstylablewidget.h>
 
 #include <QAbstractItemModel>
+#include <QDBusServiceWatcher>
 #include <QDebug>
 #include <QMetaType>
 #include <QStringList>
@@ -231,6 +232,10 @@ void SatellitePositioningContainer::init()
     m_systemBus.connect(pickerService, pickerPath, pickerInterface, QStringLiteral("search_result"),
                         this, SLOT(onPairNewDeviceDone(QString,QString)));
 
+    // A picker that went away or was replaced answers nothing this section asked for.
+    auto *pickerWatch = new QDBusServiceWatcher(pickerService, m_systemBus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(pickerWatch, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] { m_pairingAsked = false; });
+
     m_pairRequest = QDBusMessage::createMethodCall(pickerService, pickerPath, pickerInterface,
                                                    QStringLiteral("show_search_dlg"));
     m_pairRequest << QString() << QString() << QStringList() << QStringLiteral("require");
@@ -338,10 +343,11 @@ void SatellitePositioningContainer::onPairNewDeviceButtonClicked()
     qDebug() << "SatellitePositioningContainer::onPairNewDeviceButtonClicked systemBus.call("
              << m_pairRequest << ")" << "\n";
     // The picker answers later with search_result; its reply to the request says nothing.
-    // No picker, or one that refused: nothing is being paired, so the list leaves the
-    // pairing entry for the one the daemon holds.
-    const QDBusMessage reply = m_systemBus.call(m_pairRequest, QDBus::Block, -1);
-    if (reply.type() == QDBusMessage::ErrorMessage)
+    // No picker, one that refused or one that did not reply in time: nothing is being
+    // paired, so the list leaves the pairing entry for the one the daemon holds.
+    const QDBusMessage reply = m_systemBus.call(m_pairRequest, QDBus::Block, SettingsInterface::replyTimeoutMs);
+    m_pairingAsked = reply.type() != QDBusMessage::ErrorMessage;
+    if (!m_pairingAsked)
         chooseCurrentEntry();
 }
 
@@ -367,6 +373,11 @@ void SatellitePositioningContainer::setControlsEnabled(bool enabled)
 
 void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString name)
 {
+    if (!m_pairingAsked) {
+        qWarning() << "SatellitePositioningContainer::onPairNewDeviceDone() ignored: this section asked the picker for nothing";
+        return;
+    }
+    m_pairingAsked = false;
     qDebug() << "SatellitePositioningContainer::onPairNewDeviceDone(" << "address = " << address
              << "name = " << name << ")" << "\n";
 

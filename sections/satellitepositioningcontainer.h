@@ -92,6 +92,9 @@ private:
     // Set while the switch is set from code (turn-back, daemon change): such a toggle is
     // not a user's choice and is never written.
     bool m_settingSwitch = false;
+    // From the picker's reply to this section's request until its answer: the picker also
+    // answers other programs, whose receivers are not the user's choice here.
+    bool m_pairingAsked = false;
 };
 
 #endif

@@ -1,48 +1,40 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "daemonwatch.h"
 
-#include "settingsinterface.h"
+#include "daemonlink_p.h"
 
-#include <QDBusConnection>
 #include <QDBusError>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusServiceWatcher>
-#include <QList>
-
-namespace {
-QList<DaemonWatch *> &liveWatches()
-{
-    static QList<DaemonWatch *> watches;
-    return watches;
-}
-}
 
 DaemonWatch::DaemonWatch(QObject *parent)
     : QObject(parent)
+    , m_link(DaemonLink::acquire())
 {
-    liveWatches().append(this);
-    m_watcher = new QDBusServiceWatcher(SettingsInterface::dbusService, QDBusConnection::sessionBus(),
-                                        QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-            [this](const QString &, const QString &, const QString &newOwner) { ownerChanged(newOwner); });
+    connect(m_link, &DaemonLink::reachabilityChanged, this, &DaemonWatch::reachabilityChanged);
+    connect(m_link, &DaemonLink::returned, this, &DaemonWatch::returned);
+    connect(m_link, &DaemonLink::notStored, this, &DaemonWatch::notStored);
+    connect(m_link, &DaemonLink::stored, this, &DaemonWatch::stored);
 }
 
 DaemonWatch::~DaemonWatch()
 {
-    liveWatches().removeAll(this);
+    DaemonLink::release();
 }
 
 bool DaemonWatch::isReachable() const
 {
-    return m_reachable;
+    return m_link->isReachable();
 }
 
 void DaemonWatch::report(Outcome outcome)
 {
-    const QList<DaemonWatch *> watches = liveWatches();
-    for (DaemonWatch *watch : watches)
-        watch->take(outcome);
+    if (DaemonLink *link = DaemonLink::instance())
+        link->take(outcome);
+}
+
+bool DaemonWatch::mayCall()
+{
+    DaemonLink *link = DaemonLink::instance();
+    return !link || link->isReachable();
 }
 
 bool DaemonWatch::isUnanswered(const QDBusError &error)
@@ -59,64 +51,4 @@ bool DaemonWatch::isUnanswered(const QDBusError &error)
     default:
         return error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
     }
-}
-
-void DaemonWatch::take(Outcome outcome)
-{
-    if (outcome == Unanswered) {
-        if (m_reachable) {
-            m_reachable = false;
-            emit reachabilityChanged(false);
-        }
-        // A stalled daemon keeps its name: only a call can tell when it answers again.
-        probe();
-        return;
-    }
-    if (!m_reachable) {
-        m_reachable = true;
-        emit reachabilityChanged(true);
-        emit returned();
-    }
-    if (outcome == Stored)
-        emit stored();
-    else if (outcome == NotStored)
-        emit notStored();
-}
-
-void DaemonWatch::ownerChanged(const QString &newOwner)
-{
-    if (newOwner.isEmpty()) {
-        take(Unanswered);
-        return;
-    }
-    // A daemon that took the name anew may hold other values than the one before it.
-    if (!m_reachable) {
-        m_reachable = true;
-        emit reachabilityChanged(true);
-    }
-    emit returned();
-}
-
-void DaemonWatch::probe()
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (m_probing || !bus.isConnected())
-        return;
-    m_probing = true;
-    // Answered by the daemon's D-Bus library itself: it asks nothing of the settings.
-    const QDBusMessage ping = QDBusMessage::createMethodCall(SettingsInterface::dbusService, SettingsInterface::dbusPath,
-                                                             QStringLiteral("org.freedesktop.DBus.Peer"),
-                                                             QStringLiteral("Ping"));
-    auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(ping), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
-        call->deleteLater();
-        m_probing = false;
-        if (m_reachable)
-            return;
-        if (!call->isError())
-            take(Answered);
-        else if (call->error().type() == QDBusError::NoReply || call->error().type() == QDBusError::Timeout)
-            probe(); // still stalled: ask again, one call at a time
-        // Otherwise nobody owns the name: the watcher tells when someone does.
-    });
 }

@@ -4,8 +4,8 @@
 
 #include <QObject>
 
+class DaemonLink;
 class QDBusError;
-class QDBusServiceWatcher;
 
 /*
  * Whether the positioning daemon answers, as the settings clients of this process find it
@@ -31,6 +31,9 @@ public:
 
     // Every settings client reports each of its calls here; every live watch hears it.
     static void report(Outcome outcome);
+    // False from a call that got no answer until the daemon shows life again: a blocking
+    // call would only wait out the timeout once more.
+    static bool mayCall();
     static bool isUnanswered(const QDBusError &error);
 
 signals:
@@ -42,13 +45,7 @@ signals:
     void stored();
 
 private:
-    void take(Outcome outcome);
-    void ownerChanged(const QString &newOwner);
-    void probe();
-
-    QDBusServiceWatcher *m_watcher = nullptr;
-    bool m_reachable = true;
-    bool m_probing = false;
+    DaemonLink *m_link;
 };
 
 #endif

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "settingsinterface.h"
 
+#include "daemonlink_p.h"
 #include "daemonwatch.h"
+#include "settingsproxy_p.h"
 
 #include <QDBusConnection>
-#include <QDBusInterface>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QDebug>
@@ -13,14 +14,20 @@ const QString SettingsInterface::dbusService = QStringLiteral("com.telva.locator
 const QString SettingsInterface::dbusPath = QStringLiteral("/com/telva/locatord/settings");
 const QString SettingsInterface::dbusIface = QStringLiteral("com.telva.location.settings");
 
+namespace {
+const QString notAsked = QStringLiteral("The positioning daemon did not answer; it is not asked again until it shows life");
+}
+
 SettingsInterface::SettingsInterface()
     : QObject(nullptr)
 {
+    DaemonLink::acquire();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         qWarning("Could not connect to session bus!");
 
-    m_interface = new QDBusInterface(dbusService, dbusPath, dbusIface, bus);
+    m_interface = new SettingsProxy(dbusService, dbusPath, dbusIface, bus);
+    m_interface->setTimeout(replyTimeoutMs);
     if (!m_interface->isValid())
         qWarning("Could not connect to locatord dbus interface!");
 
@@ -32,10 +39,15 @@ SettingsInterface::~SettingsInterface()
 {
     delete m_interface;
     m_interface = nullptr;
+    DaemonLink::release();
 }
 
 QVariant SettingsInterface::getValue(QString key)
 {
+    if (!DaemonWatch::mayCall()) {
+        qWarning() << "Failed to read settings:" << notAsked;
+        return QVariant(0);
+    }
     // QDBusReply checks that the first argument is there and is a variant.
     const QDBusReply<QDBusVariant> reply = m_interface->call(QStringLiteral("getSetting"), key);
     if (reply.isValid()) {
@@ -49,6 +61,10 @@ QVariant SettingsInterface::getValue(QString key)
 
 bool SettingsInterface::setValue(QString key, QVariant value)
 {
+    if (!DaemonWatch::mayCall()) {
+        qDebug() << "Error saving settings:" << notAsked;
+        return false;
+    }
     // Wrapped, so that the value goes out as a D-Bus variant and not as its bare type.
     const QDBusReply<bool> reply = m_interface->call(QStringLiteral("setSetting"), key,
                                                      QVariant::fromValue(QDBusVariant(value)));
@@ -63,5 +79,7 @@ bool SettingsInterface::setValue(QString key, QVariant value)
 
 void SettingsInterface::settingsChanged(QString key)
 {
+    // Only the owner of the daemon's name gets through to here: it lives.
+    DaemonWatch::report(DaemonWatch::Answered);
     emit valueChanged(key);
 }

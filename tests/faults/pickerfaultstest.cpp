@@ -24,7 +24,7 @@ private slots:
         LocatordProcess daemon;
         QVERIFY(daemon.start());
         PickerProcess picker;
-        QVERIFY(picker.start({"--no-reply", "--device", "66:66:66:66:66:66", "Never Chosen"}));
+        QVERIFY(picker.start({"--no-reply", "--cancel"}));
         PageDriver shown;
         QVERIFY(shown.open());
         const QStringList before = shown.entries();
@@ -42,8 +42,8 @@ private slots:
         const qint64 waited = blocked.elapsed();
         killer.join();
         picker.stop();
-        // Released when the picker's connection went away, long before the 25 s timeout.
-        QVERIFY2(waited < 15000, qPrintable(QString::number(waited)));
+        // Released when the picker's connection went away, or at the latest after the bound.
+        QVERIFY2(waited < 3000, qPrintable(QString::number(waited)));
         QVERIFY(capture.contains(QtDebugMsg, "SatellitePositioningContainer::onPairNewDeviceButtonClic ked \n"));
         QTest::qWait(200);
         QCOMPARE(capture.countStartingWith(QtDebugMsg, "SatellitePositioningContainer::onPairNewDeviceDone"), 0);

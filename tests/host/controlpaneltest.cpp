@@ -111,6 +111,8 @@ private slots:
                                               << 2 << "\"xyz\" is not an image format; the image formats are ";
         QTest::newRow("unknown command") << script << QByteArray("open\nfrobnicate now\n") << none << 1
                                          << "script line 2 \"frobnicate now\": unknown command";
+        QTest::newRow("unknown page") << script << QByteArray("open\nrequest-page 1\n") << none << 1
+                                      << "Page Unknown|script line 2 \"request-page 1\": the applet gave no page 1";
         QTest::newRow("failing program") << script << QByteArray("run false\nsay not reached\n") << none << 1
                                          << "script line 1 \"run false\": false exited with status 1";
     }

@@ -15,6 +15,7 @@ namespace {
 const QString address = QStringLiteral("02:1A:2B:3C:4D:5E");
 const QString oldName = QStringLiteral("Old Receiver");
 const QString newName = QStringLiteral("Trailmark GR-7");
+const QString ignored = QStringLiteral("SatellitePositioningContainer::onPairNewDeviceDone() ignored: this section asked the picker for nothing");
 const QString notRecognized = QStringLiteral("SatellitePositioningContainer::onLocationSettingsButtonClicked QObject::sender not recognized");
 
 QString line(const QString &text)
@@ -148,22 +149,27 @@ private slots:
         QTest::addColumn<QString>("written");    // by a choice; a pairing's writes are checked apart
         QTest::addColumn<QString>("codes");
         QTest::addColumn<int>("current");
+        QTest::addColumn<int>("intruder"); // first: 1, another program asks the picker; 2, a list of the same name chooses
         const QStringList answer{"--answer", address, newName};
         const QStringList cancel{"--cancel"};
         const QStringList unnamed{"--answer", address, QString()};
-        QTest::newRow("internal") << false << QString() << false << 0 << cancel << "setSetting SatellitePositioningInternal true" << "IS" << 0;
-        QTest::newRow("paired one") << false << oldName << true << 1 << cancel << "setSetting SatellitePositioningInternal false" << "I=A" << 1;
-        QTest::newRow("paired one, internal disabled") << true << oldName << false << 0 << cancel << QString() << "=A" << 0;
-        QTest::newRow("pair, cancel") << false << QString() << false << 1 << cancel << QString() << "IS" << 0;
-        QTest::newRow("pair another, cancel") << false << oldName << false << 2 << cancel << QString() << "I=A" << 1;
-        QTest::newRow("pair another, cancel, internal") << false << oldName << true << 2 << cancel << QString() << "I=A" << 0;
-        QTest::newRow("pair, cancel, internal disabled") << true << QString() << false << 0 << cancel << QString() << "S" << 0;
-        QTest::newRow("pair, answer") << false << QString() << true << 1 << answer << QString() << "I+A" << 1;
-        QTest::newRow("pair another, answer") << false << oldName << true << 2 << answer << QString() << "I+A" << 1;
-        QTest::newRow("pair, answer, internal disabled") << true << QString() << false << 0 << answer << QString() << "+A" << 0;
-        QTest::newRow("pair, unnamed") << false << QString() << true << 1 << unnamed << QString() << "IS" << 1;
-        QTest::newRow("pair another, unnamed, internal disabled") << true << oldName << false << 1 << unnamed << QString() << "=A" << 1;
-        QTest::newRow("pair another, no picker") << false << oldName << true << 2 << QStringList() << QString() << "I=A" << 0;
+        QTest::newRow("internal") << false << QString() << false << 0 << cancel << "setSetting SatellitePositioningInternal true" << "IS" << 0 << 0;
+        QTest::newRow("paired one") << false << oldName << true << 1 << cancel << "setSetting SatellitePositioningInternal false" << "I=A" << 1 << 0;
+        QTest::newRow("paired one, internal disabled") << true << oldName << false << 0 << cancel << QString() << "=A" << 0 << 0;
+        QTest::newRow("pair, cancel") << false << QString() << false << 1 << cancel << QString() << "IS" << 0 << 0;
+        QTest::newRow("pair another, cancel") << false << oldName << false << 2 << cancel << QString() << "I=A" << 1 << 0;
+        QTest::newRow("pair another, cancel, internal") << false << oldName << true << 2 << cancel << QString() << "I=A" << 0 << 0;
+        QTest::newRow("pair, cancel, internal disabled") << true << QString() << false << 0 << cancel << QString() << "S" << 0 << 0;
+        QTest::newRow("pair, answer") << false << QString() << true << 1 << answer << QString() << "I+A" << 1 << 0;
+        QTest::newRow("pair another, answer") << false << oldName << true << 2 << answer << QString() << "I+A" << 1 << 0;
+        QTest::newRow("pair, answer, internal disabled") << true << QString() << false << 0 << answer << QString() << "+A" << 0 << 0;
+        QTest::newRow("pair, unnamed") << false << QString() << true << 1 << unnamed << QString() << "IS" << 1 << 0;
+        QTest::newRow("pair another, unnamed, internal disabled") << true << oldName << false << 1 << unnamed << QString() << "=A" << 1 << 0;
+        QTest::newRow("pair another, no picker") << false << oldName << true << 2 << QStringList() << QString() << "I=A" << 0 << 0;
+        QTest::newRow("pair another, answer, after another program's") << false << oldName << true << 2 << answer << QString() << "I+A" << 1 << 1;
+        QTest::newRow("pair, answer, after a foreign list's choice") << false << QString() << true << 1 << answer << QString() << "I+A" << 1 << 2;
+        QTest::newRow("pair another, picker never replies") << false << oldName << false << 2
+            << QStringList{"--no-reply", "--answer", address, newName} << QString() << "I=A" << 1 << 0;
     }
 
     // Each entry, chosen in the popup, is announced once and writes its key or asks the picker.
@@ -180,6 +186,7 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QString, codes);
         QFETCH(int, current);
+        QFETCH(int, intruder);
         useDaemon(disabled, name, internal);
         PickerProcess devpick;
         QVERIFY(picker.isEmpty() || devpick.start(picker));
@@ -188,14 +195,32 @@ private slots:
         QSignalSpy clicked(m_section, &SatellitePositioningContainer::gpsDeviceButtonClicked);
         m_daemon.clearCalls();
         MessageCapture capture;
+        if (intruder) {
+            const QStringList before = m_shown.entries();
+            OvComboBox impostor;
+            impostor.setObjectName(m_shown.list()->objectName());
+            connect(&impostor, SIGNAL(activated(int)), m_section, SLOT(onLocationSettingsButtonActivated(int)));
+            QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SystemBus, QStringLiteral("other"));
+            if (intruder == 1)
+                QCOMPARE(other.call(PickerProcess::request()).type(), QDBusMessage::ReplyMessage);
+            else
+                emit impostor.activated(countBefore - 1);
+            QTRY_COMPARE(capture.texts(QtWarningMsg), QStringList{intruder == 1 ? ignored : notRecognized});
+            QCOMPARE(m_shown.entries(), before);
+            QCOMPARE(writes(), QStringList());
+            QCOMPARE(clicked.size(), 0);
+            capture.clear();
+        }
 
         const bool pairs = written.isEmpty() && (row == countBefore - 1);
+        const bool unreplied = picker.contains("--no-reply");
         const bool answered = pairs && picker.value(0) == QLatin1String("--answer");
         const QString answerName = answered ? picker.at(2) : QString();
         const QString done = doneTrace.arg(answered ? address : QString(), answerName);
         QVERIFY(m_shown.choose(row));
         if (pairs && !picker.isEmpty())
-            QTRY_VERIFY(capture.contains(QtDebugMsg, done));
+            QTRY_VERIFY(capture.contains(QtDebugMsg, done) || capture.contains(QtWarningMsg, ignored));
+        QCOMPARE(capture.contains(QtWarningMsg, ignored), unreplied);
         // Notices come in order: once this one is here, those of the writes have been handled.
         m_daemon.emitValueChanged(QStringLiteral("Sync"));
         QTRY_VERIFY(capture.contains(QtDebugMsg, keyTrace.arg("Sync")));
@@ -212,7 +237,7 @@ private slots:
         QCOMPARE(capture.contains(QtDebugMsg, line("onPairNewDeviceButtonClic ked")), pairs);
         if (!answered) {
             QCOMPARE(writes(), written.isEmpty() ? QStringList() : QStringList{written});
-            if (pairs && !picker.isEmpty())
+            if (pairs && !picker.isEmpty() && !unreplied)
                 QCOMPARE(lines.mid(lines.indexOf(done), 2), (QStringList{done, "Reponse is empty"}));
             return;
         }
