@@ -114,15 +114,13 @@ private slots:
 
         // While two whole states are loaded in turn, each dump shows one of them, never a mix.
         QTemporaryDir dir;
-        QCOMPARE(ctl("reset Positioning && \"$0\" reset " + name + " && \"$0\" dump > " + dir.filePath("b")).code, 0);
-        QFile a(dir.filePath("a"));
-        QVERIFY(a.open(QIODevice::WriteOnly) && a.write(dump.out) == dump.out.size());
-        a.close();
+        QCOMPARE(ctl("--version >/dev/null; cd " + dir.path() + " && \"$0\" dump > a && \"$0\" reset Positioning && \"$0\" reset " + name + " && \"$0\" dump > b").code, 0);
         const QByteArray b = ctl("dump").out;
         const ProgramRun dumps = ctl("--version >/dev/null; cd " + dir.path() + "; while :; do \"$0\" load a; \"$0\" load b; done & "
                                      "for i in $(seq 40); do \"$0\" dump; echo; done; kill $!");
         const QStringList seen = QString::fromUtf8(dumps.out).split("\n\n");
         QCOMPARE(seen.size(), 41);
+        QVERIFY(seen.contains(QString::fromUtf8(b).chopped(1)));
         for (const QString &one : seen.mid(0, 40))
             QVERIFY2((one + '\n').toUtf8() == dump.out || (one + '\n').toUtf8() == b, qPrintable(one));
     }

@@ -186,15 +186,11 @@ private slots:
             QVERIFY(QDir().mkpath(store + "/inside"));
         else if (kind == "fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(store).constData(), 0600), 0);
-        if (kind == "unreadable") {
-            // Root reads anything: then the daemon runs as nobody, in a folder of its own.
-            const bool root = ::geteuid() == 0;
-            QVERIFY(writeFile(store, contents) && ::chmod(QFile::encodeName(store), root ? 0600 : 0) == 0);
-            if (root) {
-                QCOMPARE(::chown(QFile::encodeName(dir.path()), 65534, 65534), 0);
-                program = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + program;
-            }
-        }
+        if (kind == "unreadable") // root reads anything: then the daemon runs as nobody, in a folder of nobody's
+            QVERIFY(writeFile(store, contents) && ::chmod(QFile::encodeName(store), ::geteuid() ? 0 : 0600) == 0
+                    && (::geteuid() || ::chown(QFile::encodeName(dir.path()), 65534, 65534) == 0));
+        if (kind == "unreadable" && ::geteuid() == 0)
+            program = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + program;
         const auto entries = [&dir] { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden); };
         QProcess daemon;
         daemon.setProcessChannelMode(QProcess::MergedChannels);
