@@ -19,13 +19,11 @@ QStringList strayFiles(const QString &buildDir, const QString &prefix)
     return files.filter(QRegularExpression("^(?!" + QRegularExpression::escape(prefix + '/') + ")"));
 }
 
-// A private bus from one of our templates, activating from servicedir; its address, empty if it did not start.
-QString startBus(QProcess &bus, const QString &templ, const QString &dir, const QString &servicedir, const QString &policydir)
+// A private bus from one of our templates that activates from servicedir only; its address, empty if it did not start.
+QString startBus(QProcess &bus, const QString &dir, const QString &templ, const QString &servicedir, const QString &policydir = {})
 {
-    QFile in(QStringLiteral(LS_SOURCE_DIR "/scripts/buses/") + templ);
-    QFile config(dir + '/' + templ + ".conf");
-    QDir(dir).mkpath(templ);
-    if (!in.open(QIODevice::ReadOnly) || !config.open(QIODevice::WriteOnly))
+    QFile in(LS_SOURCE_DIR "/scripts/buses/" + templ + ".conf.in"), config(dir + '/' + templ + ".conf");
+    if (!QDir(dir).mkpath(templ) || !in.open(QIODevice::ReadOnly) || !config.open(QIODevice::WriteOnly))
         return QString();
     config.write(in.readAll().replace("@SOCKETDIR@", (dir + '/' + templ).toUtf8()).replace("@SERVICEDIR@", servicedir.toUtf8()).replace("@POLICYDIR@", policydir.toUtf8()));
     config.close();
@@ -35,14 +33,17 @@ QString startBus(QProcess &bus, const QString &templ, const QString &dir, const 
     return QString::fromUtf8(bus.readLine()).trimmed();
 }
 
-// The pid of name's owner on the bus at address, started by the bus if need be.
-uint ownerPid(const QString &address, const QString &name)
+// The program owning name on the bus at address, which starts it if need be; it is ended then.
+QString ownerProgram(const QString &address, const QString &name)
 {
     QDBusConnection connection = QDBusConnection::connectToBus(address, name);
     connection.interface()->startService(name);
     const uint pid = connection.interface()->servicePid(name).value();
     QDBusConnection::disconnectFromBus(name);
-    return pid;
+    const QString program = QFileInfo(QString("/proc/%1/exe").arg(pid)).canonicalFilePath();
+    if (pid > 0)
+        ::kill(pid_t(pid), SIGTERM);
+    return program;
 }
 }
 
@@ -93,7 +94,7 @@ private slots:
             s.contains('=') ? env.insert(s.section('=', 0, 0), s.section('=', 1)) : env.remove(s);
         QProcess bus;
         bus.setProcessEnvironment(env);
-        const QString address = startBus(bus, "session.conf.in", dir.path(), prefix + "/share/dbus-1/services", QString());
+        const QString address = startBus(bus, dir.path(), "session", prefix + "/share/dbus-1/services");
         QVERIFY2(!address.isEmpty(), bus.readAllStandardError().constData());
         // The page's picker connection goes to the private bus too, never to the machine's.
         settings << "DBUS_SESSION_BUS_ADDRESS=" + address << "DBUS_SYSTEM_BUS_ADDRESS=" + address << "LANGUAGE=de" << "QT_QPA_PLATFORM=offscreen";
@@ -108,19 +109,16 @@ private slots:
         QCOMPARE(QImage(dir.filePath("page.png")).size(), QSize(480, 854));
 
         // The page read its settings from the installed daemon, which the bus started.
-        const uint pid = ownerPid(address, "com.telva.locatord.settings");
-        QCOMPARE(QFileInfo(QString("/proc/%1/exe").arg(pid)).canonicalFilePath(), QFileInfo(prefix + "/bin/locatord").canonicalFilePath());
+        QCOMPARE(ownerProgram(address, "com.telva.locatord.settings"), QFileInfo(prefix + "/bin/locatord").canonicalFilePath());
         bus.terminate();
         bus.waitForFinished(5000);
 
         // The picker, started from its installed file by a stand-in system bus with the installed policy.
         QProcess system;
         system.setProcessEnvironment(env);
-        const QString systemAddress = startBus(system, "system.conf.in", dir.path(), prefix + "/share/dbus-1/system-services", prefix + "/share/dbus-1/system.d");
+        const QString systemAddress = startBus(system, dir.path(), "system", prefix + "/share/dbus-1/system-services", prefix + "/share/dbus-1/system.d");
         QVERIFY2(!systemAddress.isEmpty(), system.readAllStandardError().constData());
-        const uint picker = ownerPid(systemAddress, "com.telva.devpick");
-        QCOMPARE(QFileInfo(QString("/proc/%1/exe").arg(picker)).canonicalFilePath(), QFileInfo(prefix + "/bin/devpick").canonicalFilePath());
-        ::kill(pid_t(picker), SIGTERM);
+        QCOMPARE(ownerProgram(systemAddress, "com.telva.devpick"), QFileInfo(prefix + "/bin/devpick").canonicalFilePath());
         system.terminate();
         system.waitForFinished(5000);
     }
