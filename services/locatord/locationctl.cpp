@@ -284,7 +284,7 @@ int load(Client &client, const QString &fileName)
         return problem(Usage, QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
     QByteArray bytes;
     QString readError;
-    if (!readLimited(file, fileName, &bytes, &readError))
+    if (!readLimited(file, fileName == QLatin1String("-") ? QStringLiteral("standard input") : fileName, &bytes, &readError))
         return problem(Usage, readError);
     QString text;
     if (!decode(bytes, &text))

@@ -64,7 +64,7 @@ private slots:
         QTest::newRow("value over 1 MiB") << "running" << "set " + name + " -" << QByteArray(1 << 21, 'x') << 2
                                           << "standard input holds more than 1 MiB; nothing was stored" << QVariantMap{{name, ""}};
         QTest::newRow("load file over 1 MiB") << "running" << "load" << "Positioning false\n" + QByteArray(1 << 21, '#') << 2
-                                              << "- holds more than 1 MiB; nothing was stored" << QVariantMap{{"Positioning", true}};
+                                              << "standard input holds more than 1 MiB; nothing was stored" << QVariantMap{{"Positioning", true}};
         QTest::newRow("long key cut short") << "running" << "get $(printf %0100000d 0)" << QByteArray() << 2
                                             << "unknown key \"" + QString(48, '0') + "…\" (100000 characters); known keys" << none;
         QTest::newRow("no daemon") << "absent" << "get Positioning" << QByteArray() << 1 << "locationctl: the positioning daemon locatord is not running ("
