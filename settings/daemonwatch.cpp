@@ -49,6 +49,8 @@ bool DaemonWatch::isUnanswered(const QDBusError &error)
     case QDBusError::NoNetwork:
         return true;
     default:
-        return error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+        // Spawn.*: the bus could not start the daemon, or it ended at once (a store it may not read).
+        return error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")
+            || error.name().startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn."));
     }
 }

@@ -10,6 +10,7 @@
 #include <QDBusError>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -22,6 +23,8 @@ namespace {
 enum Exit { Ok = 0, Failed = 1, Usage = 2 };
 
 const int defaultTimeout = 5;
+// More than any settings file or value could need; larger input is refused before it is all read.
+const qint64 inputLimit = 1024 * 1024;
 
 const char commandsText[] =
     "Commands:\n"
@@ -36,10 +39,11 @@ const char commandsText[] =
     "  dump              print the keys clients may change, in the form load reads\n"
     "  load [FILE]       store the KEY VALUE lines of FILE (default: standard input);\n"
     "                    the whole file is checked first, a bad one changes nothing\n"
+    "                    (at most 1 MiB, as is a value read from standard input)\n"
     "  watch, monitor    print KEY VALUE for each change until interrupted\n"
     "\n"
     "In KEY VALUE lines text is a JSON string literal (\"Nav 5\"), so the output of list\n"
-    "and dump can be fed to load. -- ends the options.\n";
+    "and dump can be fed to load. -- ends the options wherever it stands.\n";
 
 const char exitText[] =
     "Exit status:\n"
@@ -83,7 +87,7 @@ const SettingsSchema::Key *lookUp(const QString &name)
 {
     const SettingsSchema::Key *key = SettingsSchema::find(name);
     if (!key)
-        err() << "locationctl: unknown key \"" << name << "\"; known keys: " << knownKeys() << "\n";
+        err() << "locationctl: unknown key " << SettingsSchema::quoted(name) << "; known keys: " << knownKeys() << "\n";
     return key;
 }
 
@@ -93,6 +97,27 @@ bool decode(const QByteArray &bytes, QString *text)
     QStringDecoder decoder(QStringDecoder::System, QStringDecoder::Flag::Stateless);
     *text = decoder(bytes);
     return !decoder.hasError();
+}
+
+// The whole of file, or an error once it holds more than inputLimit bytes, so that
+// /dev/zero or a huge file costs no more memory than that.
+bool readLimited(QFile &file, const QString &name, QByteArray *data, QString *error)
+{
+    data->clear();
+    for (;;) {
+        const QByteArray chunk = file.read(qMin<qint64>(65536, inputLimit + 1 - data->size()));
+        if (chunk.isEmpty()) {
+            if (file.error() == QFileDevice::NoError)
+                return true;
+            *error = QStringLiteral("cannot read %1: %2").arg(name, file.errorString());
+            return false;
+        }
+        data->append(chunk);
+        if (data->size() > inputLimit) {
+            *error = QStringLiteral("%1 holds more than 1 MiB; nothing was stored").arg(name);
+            return false;
+        }
+    }
 }
 
 class Client
@@ -114,23 +139,46 @@ public:
         case QDBusError::NoReply:
         case QDBusError::Timeout:
         case QDBusError::TimedOut:
+            // The same error comes when the daemon ends with the call unanswered: only the
+            // clock tells the two apart.
+            if (m_clock.elapsed() < m_timeout * 1000 - 100)
+                return problem(Failed, QStringLiteral("locatord ended without answering (%1)%2")
+                                           .arg(error.message(), write ? QStringLiteral("; the write may have been stored") : QString()));
             return problem(Failed, QStringLiteral("locatord did not answer in time (%1 s)%2")
-                                       .arg(m_timeout)
-                                       .arg(write ? QStringLiteral("; the write may still be applied") : QString()));
+                                       .arg(QString::number(m_timeout), write ? QStringLiteral("; the write may still be applied") : QString()));
         default:
             return problem(Failed, QStringLiteral("%1 (%2)").arg(error.message(), error.name()));
         }
     }
 
+    // Starts the clock that tells a timeout from a daemon that went away.
+    ComTelvaLocationSettingsInterface &call()
+    {
+        m_clock.start();
+        return daemon;
+    }
+
     bool read(const QString &key, QVariant *value, int *code)
     {
-        QDBusPendingReply<QDBusVariant> reply = daemon.getSetting(key);
+        QDBusPendingReply<QDBusVariant> reply = call().getSetting(key);
         reply.waitForFinished();
         if (reply.isError()) {
             *code = error(reply.error(), false);
             return false;
         }
         *value = reply.value().variant();
+        return true;
+    }
+
+    bool readAll(QVariantMap *values, int *code)
+    {
+        QDBusPendingReply<QVariantMap> reply = call().getSettings();
+        reply.waitForFinished();
+        if (reply.isError()) {
+            *code = error(reply.error(), false);
+            return false;
+        }
+        *values = reply.value();
         return true;
     }
 
@@ -146,6 +194,7 @@ public:
 
 private:
     int m_timeout;
+    QElapsedTimer m_clock;
 };
 
 int get(Client &client, const QString &name)
@@ -167,7 +216,11 @@ int set(Client &client, const QString &name, QString text)
         return Usage;
     if (text == QLatin1String("-")) {
         QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly) || !decode(in.readAll(), &text))
+        QByteArray bytes;
+        QString error;
+        if (!in.open(stdin, QIODevice::ReadOnly) || !readLimited(in, QStringLiteral("standard input"), &bytes, &error))
+            return problem(Usage, error.isEmpty() ? QStringLiteral("cannot read standard input") : error);
+        if (!decode(bytes, &text))
             return problem(Usage, QStringLiteral("standard input is not valid text in the current encoding"));
         if (text.endsWith(QLatin1Char('\n')))
             text.chop(1);
@@ -176,26 +229,29 @@ int set(Client &client, const QString &name, QString text)
     QString error;
     if (!SettingsSchema::parse(*key, text, &value, &error))
         return problem(Usage, error);
-    return client.written(client.daemon.setSetting(name, QDBusVariant(value)));
+    return client.written(client.call().setSetting(name, QDBusVariant(value)));
 }
 
 int reset(Client &client, const QString &name)
 {
     if (!lookUp(name))
         return Usage;
-    return client.written(client.daemon.resetSetting(name));
+    return client.written(client.call().resetSetting(name));
 }
 
+// One reply for all keys: a write between two reads cannot make a state the daemon never held.
 int list(Client &client, bool writableOnly)
 {
+    QVariantMap values;
+    int code = Ok;
+    if (!client.readAll(&values, &code))
+        return code;
     for (const SettingsSchema::Key &key : SettingsSchema::keys()) {
         if (writableOnly && key.policy)
             continue;
-        QVariant value;
-        int code = Ok;
-        if (!client.read(key.name, &value, &code))
-            return code;
-        out() << key.name << " " << SettingsSchema::format(value) << "\n";
+        if (!values.contains(key.name))
+            return problem(Failed, QStringLiteral("locatord did not give a value for %1").arg(key.name));
+        out() << key.name << " " << SettingsSchema::format(values.value(key.name)) << "\n";
     }
     return Ok;
 }
@@ -204,7 +260,7 @@ int describe(Client &client, const QString &name)
 {
     if (!lookUp(name))
         return Usage;
-    QDBusPendingReply<QVariantMap> reply = client.daemon.describeSetting(name);
+    QDBusPendingReply<QVariantMap> reply = client.call().describeSetting(name);
     reply.waitForFinished();
     if (reply.isError())
         return client.error(reply.error(), false);
@@ -226,8 +282,12 @@ int load(Client &client, const QString &fileName)
                                                       : (file.setFileName(fileName), file.open(QIODevice::ReadOnly));
     if (!opened)
         return problem(Usage, QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
+    QByteArray bytes;
+    QString readError;
+    if (!readLimited(file, fileName == QLatin1String("-") ? QStringLiteral("standard input") : fileName, &bytes, &readError))
+        return problem(Usage, readError);
     QString text;
-    if (!decode(file.readAll(), &text))
+    if (!decode(bytes, &text))
         return problem(Usage, QStringLiteral("%1 is not valid text in the current encoding").arg(fileName));
 
     QVariantMap values;
@@ -237,14 +297,14 @@ int load(Client &client, const QString &fileName)
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         const auto bad = [&](const QString &why) {
-            return problem(Usage, QStringLiteral("%1:%2: %3; nothing was stored").arg(fileName).arg(i + 1).arg(why));
+            return problem(Usage, QStringLiteral("%1:%2: %3; nothing was stored").arg(fileName, QString::number(i + 1), why));
         };
         const int space = line.indexOf(QLatin1Char(' '));
         const QString name = line.left(space);
         const QString valueText = space < 0 ? QString() : line.mid(space + 1).trimmed();
         const SettingsSchema::Key *key = SettingsSchema::find(name);
         if (!key)
-            return bad(QStringLiteral("unknown key \"%1\"").arg(name));
+            return bad(QStringLiteral("unknown key %1").arg(SettingsSchema::quoted(name)));
         if (values.contains(name))
             return bad(QStringLiteral("%1 is given twice").arg(name));
         QString plain = valueText;
@@ -262,17 +322,17 @@ int load(Client &client, const QString &fileName)
         values.insert(name, value);
     }
     // Policy keys in a list the daemon printed are fine as long as they say what it holds.
+    QVariantMap current;
+    int code = Ok;
     for (const SettingsSchema::Key &key : SettingsSchema::keys()) {
-        QVariant current;
-        int code = Ok;
         if (key.policy && values.contains(key.name)) {
-            if (!client.read(key.name, &current, &code))
+            if (current.isEmpty() && !client.readAll(&current, &code))
                 return code;
-            if (current == values.value(key.name))
+            if (current.value(key.name) == values.value(key.name))
                 values.remove(key.name);
         }
     }
-    return client.written(client.daemon.setSettings(values));
+    return client.written(client.call().setSettings(values));
 }
 
 int watch(QCoreApplication &app, Client &client)
@@ -332,7 +392,18 @@ int main(int argc, char **argv)
     parser.addOptions({helpOption, versionOption, timeoutOption});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do (see Commands)."),
                                  QStringLiteral("COMMAND [ARGS...]"));
-    if (!parser.parse(app.arguments()))
+    // "--" ends the options wherever it stands, as with getopt; Qt would take one after the
+    // command for an argument. What follows it goes to the command as it is.
+    QStringList arguments = app.arguments();
+    QStringList afterEnd;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--") && arguments.at(i - 1) != QLatin1String("--timeout")) {
+            afterEnd = arguments.mid(i + 1);
+            arguments.resize(i);
+            break;
+        }
+    }
+    if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption)) {
         out() << helpText(parser);
@@ -348,7 +419,7 @@ int main(int argc, char **argv)
         return usageError(QStringLiteral("--timeout takes a whole number of seconds from 1 to 3600, not \"%1\"")
                               .arg(parser.value(timeoutOption)));
 
-    QStringList args = parser.positionalArguments();
+    QStringList args = parser.positionalArguments() + afterEnd;
     if (args.isEmpty())
         return usageError(QStringLiteral("a command is needed"));
     const QString command = args.takeFirst();
@@ -359,7 +430,7 @@ int main(int argc, char **argv)
         {QStringLiteral("dump"), {0, 0}}, {QStringLiteral("load"), {0, 1}}, {QStringLiteral("watch"), {0, 0}},
         {QStringLiteral("monitor"), {0, 0}}};
     if (!arity.contains(command))
-        return usageError(QStringLiteral("unknown command \"%1\"").arg(command));
+        return usageError(QStringLiteral("unknown command %1").arg(SettingsSchema::quoted(command)));
     const Arity wanted = arity.value(command);
     if (args.size() < wanted.least || args.size() > wanted.most)
         return usageError(QStringLiteral("%1 takes %2 argument(s), got %3")

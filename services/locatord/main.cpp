@@ -60,6 +60,11 @@ int main(int argc, char **argv)
     case SettingsStore::LoadStatus::NotAFile:
         return fail(QStringLiteral("the settings file %1 %2; it is left untouched (give another file with --store)")
                         .arg(store.fileName(), loaded.error));
+    case SettingsStore::LoadStatus::Unreadable:
+        // Serving the defaults would turn back on what the user turned off; without a daemon
+        // the clients say that the settings are not available.
+        return fail(QStringLiteral("the settings file %1 %2; it is left untouched and nothing is served")
+                        .arg(store.fileName(), loaded.error));
     case SettingsStore::LoadStatus::Newer:
         qCWarning(lcStore).noquote() << loaded.error << "- offering what this version understands, refusing every change";
         break;

@@ -30,10 +30,13 @@ QString textProblem(const QString &text)
     if (!QStringView(text).isValidUtf16())
         return QStringLiteral("is not valid text (it holds half of a UTF-16 surrogate pair)");
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i).category() == QChar::Other_Control)
-            return QStringLiteral("may not contain control characters (U+%1 at character %2)")
-                .arg(QString::number(text.at(i).unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')))
-                .arg(i + 1);
+        const char16_t c = text.at(i).unicode();
+        // Embeddings, overrides and isolates change how the text around the name reads.
+        const bool bidi = (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
+        if (bidi || text.at(i).category() == QChar::Other_Control)
+            return QStringLiteral("may not contain %1 (U+%2 at character %3)")
+                .arg(bidi ? QStringLiteral("bidirectional controls") : QStringLiteral("control characters"),
+                     QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')), QString::number(i + 1));
     }
     return QString();
 }
@@ -125,13 +128,13 @@ QString SettingsSchema::limitText(const Key &key)
 {
     switch (key.limit) {
     case Limit::DeviceName:
-        return QStringLiteral("at most %1 bytes in UTF-8, no control characters").arg(maxNameBytes);
+        return QStringLiteral("at most %1 bytes in UTF-8, no control characters or bidirectional controls").arg(maxNameBytes);
     case Limit::Address:
         return QStringLiteral("empty or a Bluetooth address XX:XX:XX:XX:XX:XX (hex digits)");
     case Limit::None:
         break;
     }
-    return key.type == Type::String ? QStringLiteral("no control characters") : QString();
+    return key.type == Type::String ? QStringLiteral("no control characters or bidirectional controls") : QString();
 }
 
 bool SettingsSchema::validate(const Key &key, const QVariant &value, QString *errorName, QString *message)
@@ -172,8 +175,8 @@ bool SettingsSchema::parse(const Key &key, const QString &text, QVariant *value,
         } else if (no.contains(text, Qt::CaseInsensitive)) {
             parsed = false;
         } else {
-            *error = QStringLiteral("\"%1\" is not a boolean for %2 (use true/false, yes/no, on/off or 1/0)")
-                         .arg(text, key.name);
+            *error = QStringLiteral("%1 is not a boolean for %2 (use true/false, yes/no, on/off or 1/0)")
+                         .arg(quoted(text), key.name);
             return false;
         }
     }
@@ -182,6 +185,14 @@ bool SettingsSchema::parse(const Key &key, const QString &text, QVariant *value,
         return false;
     *value = parsed;
     return true;
+}
+
+QString SettingsSchema::quoted(const QString &text)
+{
+    const qsizetype shown = 48;
+    if (text.size() <= shown + 16)
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    return QStringLiteral("\"%1…\" (%2 characters)").arg(text.left(text.at(shown - 1).isHighSurrogate() ? shown - 1 : shown), QString::number(text.size()));
 }
 
 QString SettingsSchema::format(const QVariant &value)

@@ -60,6 +60,8 @@ public:
     // Text as a user types it: for booleans true/false, yes/no, on/off, 1/0 in any case;
     // for strings the text itself. Then validated like any value.
     static bool parse(const Key &key, const QString &text, QVariant *value, QString *error);
+    // Text a user gave, in double quotes for a message; a long one cut short, with its length.
+    static QString quoted(const QString &text);
     // true/false, or the text quoted so that an empty string stays visible.
     static QString format(const QVariant &value);
 };

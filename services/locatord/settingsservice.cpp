@@ -29,7 +29,7 @@ bool SettingsService::check(const QString &key, const QVariant &value, bool asAd
     const SettingsSchema::Key *entry = SettingsSchema::find(key);
     if (!entry) {
         *errorName = Locatord::errorUnknownKey;
-        *errorMessage = QStringLiteral("Unknown setting \"%1\"").arg(key);
+        *errorMessage = QStringLiteral("Unknown setting %1").arg(SettingsSchema::quoted(key));
         return false;
     }
     if (!SettingsSchema::validate(*entry, value, errorName, errorMessage))
@@ -94,10 +94,15 @@ bool SettingsService::reply(bool ok, const QString &errorName, const QString &er
 QDBusVariant SettingsService::getSetting(const QString &key)
 {
     if (!SettingsSchema::find(key)) {
-        sendErrorReply(Locatord::errorUnknownKey, QStringLiteral("Unknown setting \"%1\"").arg(key));
+        sendErrorReply(Locatord::errorUnknownKey, QStringLiteral("Unknown setting %1").arg(SettingsSchema::quoted(key)));
         return QDBusVariant();
     }
     return QDBusVariant(m_values.value(key));
+}
+
+QVariantMap SettingsService::getSettings()
+{
+    return m_values;
 }
 
 bool SettingsService::setSetting(const QString &key, const QDBusVariant &value)
@@ -111,7 +116,7 @@ bool SettingsService::resetSetting(const QString &key)
 {
     const SettingsSchema::Key *entry = SettingsSchema::find(key);
     QString errorName = Locatord::errorUnknownKey;
-    QString errorMessage = QStringLiteral("Unknown setting \"%1\"").arg(key);
+    QString errorMessage = QStringLiteral("Unknown setting %1").arg(SettingsSchema::quoted(key));
     return reply(entry && store(key, entry->defaultValue, false, &errorName, &errorMessage), errorName, errorMessage);
 }
 
@@ -126,7 +131,7 @@ QVariantMap SettingsService::describeSetting(const QString &key)
 {
     const SettingsSchema::Key *entry = SettingsSchema::find(key);
     if (!entry) {
-        sendErrorReply(Locatord::errorUnknownKey, QStringLiteral("Unknown setting \"%1\"").arg(key));
+        sendErrorReply(Locatord::errorUnknownKey, QStringLiteral("Unknown setting %1").arg(SettingsSchema::quoted(key)));
         return QVariantMap();
     }
     const QString access = !entry->policy ? QStringLiteral("writable")

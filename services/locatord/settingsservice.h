@@ -34,6 +34,7 @@ public:
 
 public slots:
     QDBusVariant getSetting(const QString &key);
+    QVariantMap getSettings();
     bool setSetting(const QString &key, const QDBusVariant &value);
     bool resetSetting(const QString &key);
     bool setSettings(const QVariantMap &values);

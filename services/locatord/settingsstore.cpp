@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -160,24 +161,28 @@ SettingsStore::LoadResult SettingsStore::load()
     m_onDisk.clear();
 
     const QByteArray path = encode(m_fileName);
+    const auto unreadable = [&](int code) {
+        result.status = LoadStatus::Unreadable;
+        result.error = QStringLiteral("cannot be read: %1").arg(systemError(code));
+        m_refusal = QStringLiteral("%1 could not be read; not writing over it").arg(m_fileName);
+        return result;
+    };
     struct stat st;
     if (::stat(path.constData(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             result.status = LoadStatus::Missing;
             return result;
         }
-        result.error = QStringLiteral("cannot be read: %1").arg(systemError(errno));
-        result.status = LoadStatus::Corrupt;
-        m_refusal = QStringLiteral("%1 could not be read; not writing over it").arg(m_fileName);
-        return result;
+        return unreadable(errno);
     }
     // Checked before opening, and again on what was opened: a FIFO must not block the start.
     int fd = -1;
     if (S_ISREG(st.st_mode)) {
         fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        if (fd < 0)
+            return unreadable(errno);
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             ::close(fd);
-            fd = -1;
             st.st_mode = S_IFSOCK;
         }
     }
@@ -189,32 +194,31 @@ SettingsStore::LoadResult SettingsStore::load()
     }
 
     QByteArray data;
-    int readError = fd < 0 ? errno : 0;
-    while (fd >= 0) {
+    for (;;) {
         char buffer[65536];
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
-            readError = errno;
-        if (n <= 0)
+        if (n < 0) {
+            const int code = errno;
+            ::close(fd);
+            return unreadable(code);
+        }
+        if (n == 0)
             break;
         data.append(buffer, n);
     }
-    if (fd >= 0)
-        ::close(fd);
+    ::close(fd);
 
-    Contents contents;
-    if (readError)
-        contents.error = QStringLiteral("cannot be read: %1").arg(systemError(readError));
-    else
-        contents = parse(data);
+    const Contents contents = parse(data);
 
     if (contents.kind == Contents::Garbage) {
         result.status = LoadStatus::Corrupt;
         result.error = contents.error;
         QString moveError;
-        result.movedTo = moveAside(&moveError);
+        QString target;
+        if (resolve(&target, &moveError))
+            result.movedTo = moveAside(target, &moveError);
         if (result.movedTo.isEmpty()) {
             m_refusal = QStringLiteral("%1 could not be read nor moved aside; not writing over it").arg(m_fileName);
             result.error += QStringLiteral("; it could not be moved aside: %1").arg(moveError);
@@ -240,7 +244,11 @@ SettingsStore::LoadResult SettingsStore::load()
 
 void SettingsStore::removeLeftovers() const
 {
-    const QFileInfo info(m_fileName);
+    QString target;
+    QString ignored;
+    if (!resolve(&target, &ignored))
+        return;
+    const QFileInfo info(target);
     const QFileInfoList stale = info.dir().entryInfoList({info.fileName() + tempInfix + QLatin1Char('*')},
                                                          QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &temp : stale) {
@@ -249,24 +257,48 @@ void SettingsStore::removeLeftovers() const
     }
 }
 
-QString SettingsStore::uniqueName(const QString &suffix) const
+QString SettingsStore::uniqueName(const QString &file, const QString &suffix)
 {
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    QString target = m_fileName + suffix + stamp;
+    QString target = file + suffix + stamp;
     for (int n = 1; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
-        target = m_fileName + suffix + stamp + QLatin1Char('-') + QString::number(n);
+        target = file + suffix + stamp + QLatin1Char('-') + QString::number(n);
     return target;
 }
 
-QString SettingsStore::moveAside(QString *error) const
+QString SettingsStore::moveAside(const QString &file, QString *error) const
 {
-    const QString target = uniqueName(QStringLiteral(".corrupt-"));
-    if (::rename(encode(m_fileName).constData(), encode(target).constData()) != 0) {
+    const QString target = uniqueName(file, QStringLiteral(".corrupt-"));
+    if (::rename(encode(file).constData(), encode(target).constData()) != 0) {
         *error = systemError(errno);
         return QString();
     }
-    syncFolder(encode(QFileInfo(m_fileName).absolutePath()));
+    syncFolder(encode(QFileInfo(file).absolutePath()));
     return target;
+}
+
+bool SettingsStore::resolve(QString *target, QString *error) const
+{
+    QByteArray path = encode(m_fileName);
+    // As many links as the kernel itself follows before it gives up with ELOOP.
+    for (int hops = 0; hops <= 40; ++hops) {
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            *target = QFile::decodeName(path);
+            return true;
+        }
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(path.constData(), link, sizeof link);
+        if (n < 0 || size_t(n) >= sizeof link) {
+            *error = QStringLiteral("cannot follow the link %1: %2").arg(QFile::decodeName(path), systemError(n < 0 ? errno : ENAMETOOLONG));
+            return false;
+        }
+        const QByteArray next(link, n);
+        const qsizetype slash = path.lastIndexOf('/');
+        path = next.startsWith('/') || slash < 0 ? next : path.left(slash + 1) + next;
+    }
+    *error = QStringLiteral("cannot follow the link %1: %2").arg(m_fileName, systemError(ELOOP));
+    return false;
 }
 
 bool SettingsStore::replace(const QString &target, const QByteArray &data, QString *error,
@@ -342,14 +374,17 @@ bool SettingsStore::save(const QVariantMap &values, QString *error)
         *error = m_refusal;
         return false;
     }
-    const QString folder = QFileInfo(m_fileName).absolutePath();
+    QString target;
+    if (!resolve(&target, error))
+        return false;
+    const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder)) {
         *error = QStringLiteral("cannot create the folder %1").arg(folder);
         return false;
     }
     if (!m_original.isNull()) {
         // The defaults are about to replace the values that were dropped: the file as it was first.
-        const QString copy = uniqueName(QStringLiteral(".bad-"));
+        const QString copy = uniqueName(target, QStringLiteral(".bad-"));
         QString copyError;
         if (!replace(copy, m_original, &copyError, nullptr)) {
             *error = QStringLiteral("no copy of %1 could be kept (%2); not writing over it").arg(m_fileName, copyError);
@@ -359,7 +394,7 @@ bool SettingsStore::save(const QVariantMap &values, QString *error)
         m_original = QByteArray();
     }
     const QByteArray data = serialize(values, m_unknown);
-    if (!replace(m_fileName, data, error, m_onDisk.isNull() ? nullptr : &m_onDisk))
+    if (!replace(target, data, error, m_onDisk.isNull() ? nullptr : &m_onDisk))
         return false;
     m_onDisk = data;
     return true;

@@ -12,7 +12,9 @@
  * The daemon's settings file. A save goes to a temporary file in the same folder, which is
  * synced and renamed over the store, and the folder is synced; any step that fails leaves
  * the store as it was, byte for byte. Nothing but a regular file is ever read, moved or
- * replaced.
+ * replaced. When the store's path is a symbolic link, the file it leads to is replaced, in
+ * its own folder, and the link stays (a dangling link gets its file). A file that exists but
+ * cannot be read is neither moved nor replaced: it is not a corrupt one.
  *
  * Format: {"format": 1, "settings": {"Positioning": true, ...}}. Values are checked key by
  * key: a bad one falls back to its default alone, and the file as it was is copied aside
@@ -23,7 +25,7 @@
 class SettingsStore
 {
 public:
-    enum class LoadStatus { Loaded, Missing, Corrupt, Newer, NotAFile };
+    enum class LoadStatus { Loaded, Missing, Corrupt, Newer, NotAFile, Unreadable };
     // The system calls of a save, in their order.
     enum class Step { Open, Write, Sync, Close, Rename, SyncFolder };
 
@@ -67,8 +69,10 @@ private:
     // Written aside, synced and renamed over target. When the folder cannot be synced after
     // the rename, previous (or nothing, if target did not exist) is put back.
     bool replace(const QString &target, const QByteArray &data, QString *error, const QByteArray *previous) const;
-    QString moveAside(QString *error) const;
-    QString uniqueName(const QString &suffix) const;
+    QString moveAside(const QString &file, QString *error) const;
+    static QString uniqueName(const QString &file, const QString &suffix);
+    // The path with every symbolic link at its end followed: the file a save replaces.
+    bool resolve(QString *target, QString *error) const;
 
     QString m_fileName;
     QJsonObject m_unknown;

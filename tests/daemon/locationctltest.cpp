@@ -45,6 +45,7 @@ private slots:
                                                              << 0 << "Nav \"5\" \\ x\n" << QVariantMap{{name, "Nav \"5\" \\ x"}};
         QTest::newRow("reset") << "running" << "set Positioning no" + andThen + "reset Positioning" << QByteArray() << 0 << ""
                                << QVariantMap{{"Positioning", true}};
+        QTest::newRow("-- after the command") << "running" << "set " + name + " -- --value" << QByteArray() << 0 << "" << QVariantMap{{name, "--value"}};
         QTest::newRow("unknown command") << "running" << "frobnicate" << QByteArray() << 2 << "unknown command \"frobnicate\"" + usage << none;
         QTest::newRow("unquoted words") << "running" << "set " + name + " two words" << QByteArray() << 2 << "set takes 2 argument(s), got 3" + usage
                                         << QVariantMap{{name, ""}};
@@ -60,10 +61,18 @@ private slots:
                                                     << 2 << "-:3: \"maybe\" is not a boolean for NetworkConnectivity" << QVariantMap{{"Positioning", true}, {name, ""}};
         QTest::newRow("load refused by the daemon as a whole") << "running" << "load" << QByteArray("Positioning false\nSuplForced true\n") << 1
                                                                << "SuplForced is read-only for clients" << QVariantMap{{"Positioning", true}};
+        QTest::newRow("value over 1 MiB") << "running" << "set " + name + " -" << QByteArray(1 << 21, 'x') << 2
+                                          << "standard input holds more than 1 MiB; nothing was stored" << QVariantMap{{name, ""}};
+        QTest::newRow("load file over 1 MiB") << "running" << "load" << "Positioning false\n" + QByteArray(1 << 21, '#') << 2
+                                              << "standard input holds more than 1 MiB; nothing was stored" << QVariantMap{{"Positioning", true}};
+        QTest::newRow("long key cut short") << "running" << "get $(printf %0100000d 0)" << QByteArray() << 2
+                                            << "unknown key \"" + QString(48, '0') + "…\" (100000 characters); known keys" << none;
         QTest::newRow("no daemon") << "absent" << "get Positioning" << QByteArray() << 1 << "locationctl: the positioning daemon locatord is not running ("
                                    << none;
         QTest::newRow("stalled daemon") << "stalled" << "--timeout 1 set Positioning off" << QByteArray() << 1
                                         << "locatord did not answer in time (1 s); the write may still be applied\n" << QVariantMap{{"Positioning", false}};
+        QTest::newRow("daemon ended mid-call") << "stalled" << "--timeout 20 set Positioning off & sleep 1; kill -9 PID; wait $!" << QByteArray() << 1
+                                               << "locatord ended without answering (" << none;
     }
 
     void testCommandLine()
@@ -79,7 +88,7 @@ private slots:
             QVERIFY(process.start(daemon == "policy" ? QStringList{"--policy", "SuplForced=true"} : QStringList()));
         if (daemon == "stalled")
             QCOMPARE(::kill(pid_t(process.pid()), SIGSTOP), 0);
-        const ProgramRun r = ctl(line, input);
+        const ProgramRun r = ctl(line.replace("PID", QString::number(process.pid())), input);
         if (daemon == "stalled")
             QCOMPARE(::kill(pid_t(process.pid()), SIGCONT), 0);
         QCOMPARE(r.code, code);
@@ -102,6 +111,18 @@ private slots:
         QCOMPARE(ctl("reset Positioning && \"$0\" reset " + name + " && \"$0\" set NetworkConnectivity no").code, 0);
         QCOMPARE(ctl("load", dump.out).code, 0);
         QCOMPARE(ctl("list").out, list);
+
+        // While two whole states are loaded in turn, each dump shows one of them, never a mix.
+        QTemporaryDir dir;
+        QCOMPARE(ctl("--version >/dev/null; cd " + dir.path() + " && \"$0\" dump > a && \"$0\" reset Positioning && \"$0\" reset " + name + " && \"$0\" dump > b").code, 0);
+        const QByteArray b = ctl("dump").out;
+        const ProgramRun dumps = ctl("--version >/dev/null; cd " + dir.path() + "; while :; do \"$0\" load a; \"$0\" load b; done & "
+                                     "for i in $(seq 40); do \"$0\" dump; echo; done; kill $!");
+        const QStringList seen = QString::fromUtf8(dumps.out).split("\n\n");
+        QCOMPARE(seen.size(), 41);
+        QVERIFY(seen.contains(QString::fromUtf8(b).chopped(1)));
+        for (const QString &one : seen.mid(0, 40))
+            QVERIFY2((one + '\n').toUtf8() == dump.out || (one + '\n').toUtf8() == b, qPrintable(one));
     }
 
     // monitor prints each change as KEY VALUE until it is ended, then exits 0.

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace DaemonSettings;
 
@@ -55,6 +56,8 @@ private slots:
                                            << "longer than 248 bytes in UTF-8";
         QTest::newRow("newline in a name") << nameKey << QVariant("Nav\n5") << "InvalidValue"
                                            << "may not contain control characters (U+000A at character 4)";
+        QTest::newRow("right-to-left override in a name") << nameKey << QVariant("Nav\u202e5") << "InvalidValue"
+                                                          << "may not contain bidirectional controls (U+202E at character 4)";
         QTest::newRow("address") << addressKey << QVariant("0a:1B:22:33:44:55") << "" << "";
         QTest::newRow("long address") << addressKey << QVariant("00:11:22:33:44:55:66") << "InvalidValue" << "XX:XX:XX:XX:XX:XX";
         QTest::newRow("no hex in address") << addressKey << QVariant("00:11:22:33:44:5G") << "InvalidValue" << "XX:XX:XX:XX:XX:XX";
@@ -153,6 +156,12 @@ private slots:
                                       << "newer" << QVariantMap{{"Positioning", false}} << "belongs to a newer version of locatord (format 2)";
         QTest::newRow("folder") << "folder" << QByteArray() << "refused" << QVariantMap() << "is a folder, not a regular file";
         QTest::newRow("FIFO") << "fifo" << QByteArray() << "refused" << QVariantMap() << "is a FIFO, not a regular file";
+        // Not corrupt: neither moved nor replaced, and no defaults served in place of what it holds.
+        QTest::newRow("unreadable") << "unreadable" << QByteArray("{\"format\": 1, \"settings\": {\"Positioning\": false}}") << "refused"
+                                    << QVariantMap() << "cannot be read: Permission denied; it is left untouched";
+        QTest::newRow("link") << "link" << QByteArray("{\"format\": 1, \"settings\": {\"Positioning\": false}}") << "kept"
+                              << QVariantMap{{"Positioning", false}} << "serving";
+        QTest::newRow("dangling link") << "dangling link" << QByteArray() << "kept" << QVariantMap{{"Positioning", true}} << "no settings";
     }
 
     // Whatever is at the store's path nothing is lost: unusable files are kept aside, a bad value costs itself alone.
@@ -165,17 +174,27 @@ private slots:
         QFETCH(QString, logged);
         QTemporaryDir dir;
         const QString store = dir.filePath("settings.json");
-        const QString leftover = store + ".tmp-Ab12Cd"; // of a save cut short by a crash
-        if (kind == "file")
-            QVERIFY(writeFile(store, contents) && writeFile(leftover, "{\"format\": 1"));
+        // A link's file is the one written, beside its own folder's leftovers.
+        const QString target = kind.endsWith("link") ? dir.filePath("real/settings.json") : store;
+        const QString leftover = target + ".tmp-Ab12Cd"; // of a save cut short by a crash
+        QStringList program = {LocatordProcess::binary("locatord"), "--store", store};
+        if (kind == "file" || kind == "link")
+            QVERIFY((kind == "file" || QDir().mkpath(dir.filePath("real"))) && writeFile(target, contents) && writeFile(leftover, "{\"format\": 1"));
+        if (kind.endsWith("link"))
+            QVERIFY(QFile::link("real/settings.json", store));
         else if (kind == "folder")
             QVERIFY(QDir().mkpath(store + "/inside"));
-        else
+        else if (kind == "fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(store).constData(), 0600), 0);
+        if (kind == "unreadable") // root reads anything: then the daemon runs as nobody, in a folder of nobody's
+            QVERIFY(writeFile(store, contents) && ::chmod(QFile::encodeName(store), ::geteuid() ? 0 : 0600) == 0
+                    && (::geteuid() || ::chown(QFile::encodeName(dir.path()), 65534, 65534) == 0));
+        if (kind == "unreadable" && ::geteuid() == 0)
+            program = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + program;
         const auto entries = [&dir] { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden); };
         QProcess daemon;
         daemon.setProcessChannelMode(QProcess::MergedChannels);
-        daemon.start(LocatordProcess::binary("locatord"), {"--store", store});
+        daemon.start(program.takeFirst(), program);
         QByteArray log;
         while (!log.contains("serving") && daemon.waitForReadyRead(10000))
             log += daemon.readAll();
@@ -185,6 +204,7 @@ private slots:
             QCOMPARE(daemon.exitCode(), 1);
             QCOMPARE(entries(), QStringList{"settings.json"});
             QCOMPARE(QFileInfo::exists(store + "/inside"), kind == "folder");
+            QVERIFY(kind != "unreadable" || QFileInfo(store).size() == contents.size());
             return;
         }
         QVERIFY(!QFileInfo::exists(leftover));
@@ -205,7 +225,9 @@ private slots:
         const QVariantMap now = stored(store);
         for (auto it = served.begin(); it != served.end(); ++it)
             QCOMPARE(now.value(it.key()), it.value());
-        QVERIFY(outcome != "kept" || readFile(store).contains("\"FutureKey\": [\n"));
+        QVERIFY(!contents.contains("FutureKey") || readFile(store).contains("\"FutureKey\": [\n"));
+        QCOMPARE(QFileInfo(store).isSymLink(), kind.endsWith("link"));
+        QCOMPARE(stored(target), now);
         const QStringList aside = QDir(dir.path()).entryList({"settings.json." + outcome + "-*"});
         QCOMPARE(aside.size(), outcome == "kept" ? 0 : 1);
         if (!aside.isEmpty())

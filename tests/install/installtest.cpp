@@ -7,6 +7,9 @@
 #include <QJsonDocument>
 #include <QtTest>
 
+#include <csignal>
+#include <pwd.h>
+
 namespace {
 // The files an install put outside the prefix; the manifest's name when there is none.
 QStringList strayFiles(const QString &buildDir, const QString &prefix)
@@ -14,6 +17,33 @@ QStringList strayFiles(const QString &buildDir, const QString &prefix)
     QFile manifest(buildDir + "/install_manifest.txt");
     const QStringList files = manifest.open(QIODevice::ReadOnly) ? QString::fromUtf8(manifest.readAll()).split('\n', Qt::SkipEmptyParts) : QStringList{manifest.fileName()};
     return files.filter(QRegularExpression("^(?!" + QRegularExpression::escape(prefix + '/') + ")"));
+}
+
+// A private bus from one of our templates that activates from servicedir only; its address, empty if it did not start.
+QString startBus(QProcess &bus, const QString &dir, const QString &templ, const QString &servicedir, const QString &policydir = {})
+{
+    QFile in(LS_SOURCE_DIR "/scripts/buses/" + templ + ".conf.in"), config(dir + '/' + templ + ".conf");
+    if (!QDir(dir).mkpath(templ) || !in.open(QIODevice::ReadOnly) || !config.open(QIODevice::WriteOnly))
+        return QString();
+    config.write(in.readAll().replace("@SOCKETDIR@", (dir + '/' + templ).toUtf8()).replace("@SERVICEDIR@", servicedir.toUtf8()).replace("@POLICYDIR@", policydir.toUtf8()));
+    config.close();
+    bus.start("dbus-daemon", {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
+    while (!bus.canReadLine() && bus.waitForReadyRead(10000)) {
+    }
+    return QString::fromUtf8(bus.readLine()).trimmed();
+}
+
+// The program owning name on the bus at address, which starts it if need be; it is ended then.
+QString ownerProgram(const QString &address, const QString &name)
+{
+    QDBusConnection connection = QDBusConnection::connectToBus(address, name);
+    connection.interface()->startService(name);
+    const uint pid = connection.interface()->servicePid(name).value();
+    QDBusConnection::disconnectFromBus(name);
+    const QString program = QFileInfo(QString("/proc/%1/exe").arg(pid)).canonicalFilePath();
+    if (pid > 0)
+        ::kill(pid_t(pid), SIGTERM);
+    return program;
 }
 }
 
@@ -44,12 +74,17 @@ private slots:
         }
         QCOMPARE(strayFiles(sample, prefix), QStringList());
 
-        // A private bus that activates services from the prefix only.
-        QFile templ(LS_SOURCE_DIR "/scripts/buses/session.conf.in");
-        QFile config(dir.filePath("bus.conf"));
-        QVERIFY(templ.open(QIODevice::ReadOnly) && config.open(QIODevice::WriteOnly));
-        config.write(templ.readAll().replace("@SOCKETDIR@", dir.path().toUtf8()).replace("@SERVICEDIR@", (prefix + "/share/dbus-1/services").toUtf8()));
-        config.close();
+        // Every service file starts a program of the prefix; the system bus's names whom to start it as.
+        for (const QString kind : {"services", "system-services"}) {
+            for (const QFileInfo &file : QDir(prefix + "/share/dbus-1/" + kind).entryInfoList(QDir::Files)) {
+                const QSettings service(file.filePath(), QSettings::IniFormat);
+                const QString exec = service.value("D-BUS Service/Exec").toString(), user = service.value("D-BUS Service/User").toString();
+                QVERIFY2(exec.startsWith(prefix + "/bin/") && QFileInfo(exec).isExecutable(), qPrintable(file.filePath() + ": " + exec));
+                QVERIFY2(kind == "services" || ::getpwnam(user.toLocal8Bit().constData()), qPrintable(file.filePath() + ": User=" + user));
+            }
+        }
+
+        // Private buses that activate services from the prefix only.
         QVERIFY(QDir(dir.path()).mkpath("config") && QDir(dir.path()).mkpath("runtime"));
         QFile::setPermissions(dir.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -59,10 +94,7 @@ private slots:
             s.contains('=') ? env.insert(s.section('=', 0, 0), s.section('=', 1)) : env.remove(s);
         QProcess bus;
         bus.setProcessEnvironment(env);
-        bus.start("dbus-daemon", {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
-        while (!bus.canReadLine() && bus.waitForReadyRead(10000)) {
-        }
-        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+        const QString address = startBus(bus, dir.path(), "session", prefix + "/share/dbus-1/services");
         QVERIFY2(!address.isEmpty(), bus.readAllStandardError().constData());
         // The page's picker connection goes to the private bus too, never to the machine's.
         settings << "DBUS_SESSION_BUS_ADDRESS=" + address << "DBUS_SYSTEM_BUS_ADDRESS=" + address << "LANGUAGE=de" << "QT_QPA_PLATFORM=offscreen";
@@ -77,14 +109,18 @@ private slots:
         QCOMPARE(QImage(dir.filePath("page.png")).size(), QSize(480, 854));
 
         // The page read its settings from the installed daemon, which the bus started.
-        {
-            QDBusConnection connection = QDBusConnection::connectToBus(address, "install");
-            const uint pid = connection.interface()->servicePid("com.telva.locatord.settings").value();
-            QCOMPARE(QFileInfo(QString("/proc/%1/exe").arg(pid)).canonicalFilePath(), QFileInfo(prefix + "/bin/locatord").canonicalFilePath());
-        }
-        QDBusConnection::disconnectFromBus("install");
+        QCOMPARE(ownerProgram(address, "com.telva.locatord.settings"), QFileInfo(prefix + "/bin/locatord").canonicalFilePath());
         bus.terminate();
         bus.waitForFinished(5000);
+
+        // The picker, started from its installed file by a stand-in system bus with the installed policy.
+        QProcess system;
+        system.setProcessEnvironment(env);
+        const QString systemAddress = startBus(system, dir.path(), "system", prefix + "/share/dbus-1/system-services", prefix + "/share/dbus-1/system.d");
+        QVERIFY2(!systemAddress.isEmpty(), system.readAllStandardError().constData());
+        QCOMPARE(ownerProgram(systemAddress, "com.telva.devpick"), QFileInfo(prefix + "/bin/devpick").canonicalFilePath());
+        system.terminate();
+        system.waitForFinished(5000);
     }
 };
 
