@@ -46,6 +46,10 @@ SearchDialog::SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *p
 {
     setObjectName(QStringLiteral("devpick_search_dialog"));
     setWindowTitle(tr("Select device"));
+    // Read and tapped at arm's length.
+    QFont larger = font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.2);
+    setFont(larger);
 
     m_title = new QLabel(windowTitle(), this);
     QFont titleFont = m_title->font();
@@ -189,11 +193,12 @@ void SearchDialog::showSearch()
     const QSignalBlocker blocker(m_list);
     m_list->clear();
     for (const BluetoothDevice &device : m_search->devices()) {
-        QString second = device.address;
+        // A device without a name is listed by its address, once.
+        QString second = device.displayName() == device.address ? QString() : device.address;
         if (device.paired)
-            second += QStringLiteral(" · ") + tr("paired");
+            second += (second.isEmpty() ? QString() : QStringLiteral(" · ")) + tr("paired");
         auto *item = new QListWidgetItem(receiverMark(device.serialPort, palette(), font()),
-                                         device.displayName() + QLatin1Char('\n') + second, m_list);
+                                         (device.displayName() + QLatin1Char('\n') + second).trimmed(), m_list);
         item->setData(pathRole, device.path);
         item->setToolTip(device.serialPort ? tr("GPS receiver") : QString());
         if (device.path == current)
