@@ -50,6 +50,17 @@ SearchDialog::SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *p
     QFont larger = font();
     larger.setPointSizeF(larger.pointSizeF() * 1.2);
     setFont(larger);
+    // The phone's dark look, as on its settings pages.
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, QColor(0x0d, 0x0d, 0x10));
+    dark.setColor(QPalette::Base, QColor(0x1c, 0x1c, 0x21));
+    dark.setColor(QPalette::Button, QColor(0x2c, 0x2c, 0x33));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0x7b, 0xe0));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::HighlightedText})
+        dark.setColor(role, Qt::white);
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x8a, 0x8a, 0x92));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x8a, 0x8a, 0x92));
+    setPalette(dark);
 
     m_title = new QLabel(windowTitle(), this);
     QFont titleFont = m_title->font();
@@ -72,7 +83,7 @@ SearchDialog::SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *p
     m_error = new QLabel(this);
     m_error->setObjectName(QStringLiteral("devpick_error_label"));
     m_error->setWordWrap(true);
-    m_error->setStyleSheet(QStringLiteral("color: #b3261e;"));
+    m_error->setStyleSheet(QStringLiteral("color: #ff8a80;"));
     m_action = new QPushButton(this);
     m_action->setObjectName(QStringLiteral("devpick_action_button"));
     m_action->setAutoDefault(false);
@@ -104,7 +115,11 @@ SearchDialog::SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *p
     m_list->setIconSize(QSize(48, 28));
     m_list->setSpacing(4);
     m_list->setWordWrap(true);
-    m_list->setStyleSheet(QStringLiteral("QListWidget::item { padding: 8px; }"));
+    m_list->setStyleSheet(QStringLiteral(
+        "QListWidget { background: #1c1c21; color: white; border: none; border-radius: 12px; padding: 4px; }"
+        "QListWidget:disabled { color: #8a8a92; }"
+        "QListWidget::item { padding: 8px; border-radius: 8px; }"
+        "QListWidget::item:selected, QListWidget::item:hover { background: #2c2c33; color: white; }"));
 
     m_none = new QLabel(tr("No device found yet. Make sure that the receiver is switched on and close by."), this);
     m_none->setWordWrap(true);
