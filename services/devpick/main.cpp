@@ -2,100 +2,109 @@
 // devpick: the Bluetooth device picker on the system bus.
 
 #include "devicepicker.h"
-#include "devpickadaptor.h"
 #include "devpicklog.h"
-#include "knownreceivers.h"
+#include "searchdialog.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QStandardPaths>
+#include <QListWidget>
 #include <QTextStream>
+#include <QTimer>
 
 #include <memory>
 
 namespace {
-const QString service = QStringLiteral("com.telva.devpick");
-const QString path = QStringLiteral("/com/telva/devpick");
-
-const char usage[] =
-    "Usage: devpick [OPTIONS]\n"
+const QString description = QStringLiteral(
     "The Bluetooth device picker: owns com.telva.devpick on the D-Bus system bus. Each\n"
-    "show_search_dlg request opens a search dialog; the device chosen there, or an empty\n"
-    "address when the user gives up, is emitted as search_result.\n"
-    "\n"
-    "Devices offered by the dialog (there is no Bluetooth stack to search with):\n"
-    "  --devices FILE          one device per line, \"ADDRESS NAME\"; '#' starts a comment\n"
-    "                          (default: devpick/devices in the user's configuration folder)\n"
-    "  --device ADDRESS NAME   one more device; may be repeated\n"
-    "\n"
-    "Scripted answers, without any window (for tests and demonstrations):\n"
-    "  --answer ADDRESS NAME   answer every request with this device (NAME may be \"\")\n"
-    "  --cancel                answer every request with an empty address\n"
-    "  --delay MS              wait MS milliseconds before each scripted answer\n"
-    "  --no-reply              accept requests but never reply to the method call\n"
-    "\n"
-    "  -h, --help              show this help\n"
-    "  --version               show the version\n";
+    "show_search_dlg request opens a search dialog that searches with bluetoothd (org.bluez on\n"
+    "the system bus); the device paired there, or an empty address when the user gives up, is\n"
+    "emitted as search_result.");
 
 struct CommandLine {
     DevicePicker::Options options;
-    QString devicesFile;
-    bool help = false;
-    bool version = false;
+    QString screenshot;
 };
 
 // Returns an empty string on success, else what is wrong.
-QString parse(const QStringList &args, CommandLine *cl)
+QString parse(QCommandLineParser &parser, const QStringList &args, CommandLine *cl)
 {
-    bool answer = false;
-    bool cancel = false;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        const auto needs = [&](int n) { return i + n < args.size(); };
-        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            cl->help = true;
-        } else if (arg == QLatin1String("--version")) {
-            cl->version = true;
-        } else if (arg == QLatin1String("--devices")) {
-            if (!needs(1))
-                return QStringLiteral("--devices needs a FILE");
-            cl->devicesFile = args.at(++i);
-        } else if (arg == QLatin1String("--device") || arg == QLatin1String("--answer")) {
-            if (!needs(2))
-                return QStringLiteral("%1 needs an ADDRESS and a NAME").arg(arg);
-            const Receiver receiver{args.at(i + 1), args.at(i + 2)};
-            i += 2;
-            if (!KnownReceivers::isAddress(receiver.address))
-                return QStringLiteral("%1: not a Bluetooth address: \"%2\"").arg(arg, receiver.address);
-            if (arg == QLatin1String("--device")) {
-                cl->options.receivers.append(receiver);
-            } else {
-                answer = true;
-                cl->options.answerAddress = receiver.address;
-                cl->options.answerName = receiver.name;
-            }
-        } else if (arg == QLatin1String("--cancel")) {
-            cancel = true;
-        } else if (arg == QLatin1String("--no-reply")) {
-            cl->options.withholdReply = true;
-        } else if (arg == QLatin1String("--delay")) {
-            if (!needs(1))
-                return QStringLiteral("--delay needs a number of milliseconds");
-            bool ok = false;
-            cl->options.delayMs = args.at(++i).toInt(&ok);
-            if (!ok || cl->options.delayMs < 0)
-                return QStringLiteral("--delay: not a number of milliseconds: \"%1\"").arg(args.at(i));
-        } else {
-            return QStringLiteral("unknown argument \"%1\"").arg(arg);
-        }
+    const QCommandLineOption choose(QStringLiteral("choose"),
+        QStringLiteral("Without a window, pair the device with this address as soon as the search finds it."), QStringLiteral("ADDRESS"));
+    const QCommandLineOption pin(QStringLiteral("pin"),
+        QStringLiteral("With --choose, the PIN or passkey to give when the device asks for one."), QStringLiteral("PIN"));
+    const QCommandLineOption answer(QStringLiteral("answer"),
+        QStringLiteral("Answer every request with this device, without asking bluetoothd; the NAME follows (may be \"\")."),
+        QStringLiteral("ADDRESS"));
+    const QCommandLineOption cancel(QStringLiteral("cancel"), QStringLiteral("Answer every request with an empty address."));
+    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Wait MS milliseconds before each scripted answer."),
+                                   QStringLiteral("MS"));
+    const QCommandLineOption noReply(QStringLiteral("no-reply"), QStringLiteral("Accept requests but never reply to the method call."));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+        QStringLiteral("Open the dialog at once, write a picture of it to FILE once devices are listed, and exit."),
+        QStringLiteral("FILE"));
+    parser.setApplicationDescription(description);
+    parser.addOptions({choose, pin, answer, cancel, delay, noReply, screenshot});
+    parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("The name that goes with --answer."), QStringLiteral("[NAME]"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    if (!parser.parse(args))
+        return parser.errorText();
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")))
+        return QString();
+
+    DevicePicker::Options &o = cl->options;
+    const int modes = int(parser.isSet(choose)) + int(parser.isSet(answer)) + int(parser.isSet(cancel)) + int(parser.isSet(screenshot));
+    if (modes > 1)
+        return QStringLiteral("--choose, --answer, --cancel and --screenshot exclude each other");
+    const QStringList names = parser.positionalArguments();
+    if (parser.isSet(answer) ? names.size() != 1 : !names.isEmpty())
+        return parser.isSet(answer) ? QStringLiteral("--answer needs an ADDRESS and a NAME")
+                                    : QStringLiteral("unexpected argument \"%1\"").arg(names.first());
+    for (const QCommandLineOption *option : {&choose, &answer}) {
+        if (parser.isSet(*option) && !DevicePicker::isAddress(parser.value(*option)))
+            return QStringLiteral("--%1: not a Bluetooth address: \"%2\"").arg(option->names().first(), parser.value(*option));
     }
-    if (answer && cancel)
-        return QStringLiteral("--answer and --cancel exclude each other");
-    cl->options.mode = answer ? DevicePicker::Mode::Answer
-                              : cancel ? DevicePicker::Mode::Cancel : DevicePicker::Mode::Dialog;
+    if (parser.isSet(pin) && (parser.value(pin).isEmpty() || parser.value(pin).toUtf8().size() > 16))
+        return QStringLiteral("--pin: a PIN has 1 to 16 characters");
+    if (parser.isSet(delay)) {
+        bool ok = false;
+        o.delayMs = parser.value(delay).toInt(&ok);
+        if (!ok || o.delayMs < 0)
+            return QStringLiteral("--delay: not a number of milliseconds: \"%1\"").arg(parser.value(delay));
+    }
+    o.chooseAddress = parser.value(choose).toUpper();
+    o.pin = parser.value(pin);
+    o.answerAddress = parser.value(answer).toUpper();
+    o.answerName = names.value(0);
+    o.withholdReply = parser.isSet(noReply);
+    o.mode = parser.isSet(choose) ? DevicePicker::Mode::Choose
+        : parser.isSet(answer)    ? DevicePicker::Mode::Answer
+        : parser.isSet(cancel)    ? DevicePicker::Mode::Cancel
+                                  : DevicePicker::Mode::Dialog;
+    cl->screenshot = parser.value(screenshot);
     return QString();
+}
+
+// Writes the dialog once it lists devices, or after a few seconds anyway, then quits.
+void takeScreenshot(DevicePicker *picker, const QString &file)
+{
+    picker->show_search_dlg(QString(), QString(), QStringList(), QStringLiteral("require"));
+    auto *poll = new QTimer(picker);
+    auto *waited = new int(0);
+    QObject::connect(poll, &QTimer::timeout, picker, [picker, poll, waited, file]() {
+        SearchDialog *dialog = picker->dialog();
+        if (dialog && dialog->deviceList()->count() < 3 && ++*waited < 50)
+            return;
+        poll->stop();
+        delete waited;
+        const bool written = dialog && dialog->grab().save(file);
+        if (!written)
+            QTextStream(stderr) << "devpick: cannot write " << file << "\n";
+        QCoreApplication::exit(written ? 0 : 1);
+    });
+    poll->start(100);
 }
 }
 
@@ -106,59 +115,45 @@ int main(int argc, char **argv)
         args << QString::fromLocal8Bit(argv[i]);
 
     QTextStream err(stderr);
+    QCoreApplication::setApplicationName(QStringLiteral("devpick"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    QCommandLineParser parser;
     CommandLine cl;
-    const QString problem = parse(args, &cl);
+    const QString problem = parse(parser, args, &cl);
     if (!problem.isEmpty()) {
         err << "devpick: " << problem << "\n" << "Try 'devpick --help'.\n";
         return 2;
     }
-    if (cl.help) {
-        QTextStream(stdout) << usage;
+    if (parser.isSet(QStringLiteral("help"))) {
+        QTextStream(stdout) << parser.helpText();
         return 0;
     }
-    if (cl.version) {
+    if (parser.isSet(QStringLiteral("version"))) {
         QTextStream(stdout) << "devpick " << PROJECT_VERSION << "\n";
         return 0;
     }
 
-    // Only the dialog needs a GUI; scripted answers run anywhere. Without a display Qt's
-    // platform plug-in would abort, so say so instead.
+    // Only the dialog needs a GUI; the others run anywhere. Without a display Qt's platform
+    // plug-in would abort, so say so instead.
+    const bool dialog = cl.options.mode == DevicePicker::Mode::Dialog;
     std::unique_ptr<QCoreApplication> app;
+    if (!cl.screenshot.isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
     const bool wantsDisplay = platform.isEmpty() || platform.startsWith(QLatin1String("xcb"))
         || platform.startsWith(QLatin1String("wayland"));
-    if (cl.options.mode == DevicePicker::Mode::Dialog && wantsDisplay && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    if (dialog && wantsDisplay && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         err << "devpick: no display for the search dialog (DISPLAY and WAYLAND_DISPLAY are not set); "
-               "--answer and --cancel work without one\n";
+               "--choose, --answer and --cancel work without one\n";
         return 1;
     }
-    if (cl.options.mode == DevicePicker::Mode::Dialog)
+    if (dialog)
         app = std::make_unique<QApplication>(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("devpick"));
 
-    if (cl.options.mode == DevicePicker::Mode::Dialog) {
-        QString file = cl.devicesFile;
-        if (file.isEmpty())
-            file = QStandardPaths::locate(QStandardPaths::GenericConfigLocation,
-                                          QStringLiteral("devpick/devices"));
-        if (!file.isEmpty()) {
-            QList<Receiver> fromFile;
-            QStringList problems;
-            QString error;
-            if (!KnownReceivers::readFile(file, &fromFile, &problems, &error)) {
-                err << "devpick: " << error << "\n";
-                return 2;
-            }
-            for (const QString &line : std::as_const(problems))
-                err << "devpick: skipped " << line << "\n";
-            cl.options.receivers = fromFile + cl.options.receivers;
-        }
-    }
-
-    // Started by a bus, the picker serves that bus; otherwise the system bus.
+    // Started by a bus, the picker serves that bus; otherwise the system bus. bluetoothd
+    // is on the same bus.
     const QString starter = qEnvironmentVariable("DBUS_STARTER_ADDRESS");
     QDBusConnection bus = starter.isEmpty()
         ? QDBusConnection::systemBus()
@@ -168,21 +163,20 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    DevicePicker picker(cl.options);
-    new DevpickAdaptor(&picker);
-    if (!bus.registerObject(path, &picker)) {
-        err << "devpick: cannot register " << path << ": " << bus.lastError().message() << "\n";
-        return 1;
+    DevicePicker picker(cl.options, bus);
+    if (!cl.screenshot.isEmpty()) {
+        takeScreenshot(&picker, cl.screenshot);
+        return app->exec();
     }
-    if (!bus.registerService(service)) {
-        err << "devpick: cannot own " << service << " on the system bus: "
-            << bus.lastError().message() << "\n";
+    QString error;
+    if (!picker.serve(&error)) {
+        err << "devpick: " << error << "\n";
         return 1;
     }
 
     // A picker whose bus went away can serve no one.
     bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
                 QStringLiteral("Disconnected"), app.get(), SLOT(quit()));
-    qCInfo(lcDevpick).noquote() << "serving" << service;
+    qCInfo(lcDevpick).noquote() << "serving com.telva.devpick";
     return app->exec();
 }

@@ -1,57 +1,180 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "searchdialog.h"
 
+#include "devicesearch.h"
+#include "pairingagent.h"
+
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-SearchDialog::SearchDialog(const QList<Receiver> &receivers, QWidget *parent)
+namespace {
+constexpr int pathRole = Qt::UserRole;
+
+// The mark of a device that offers the Serial Port profile; an empty one keeps rows aligned.
+QIcon receiverMark(bool receiver, const QPalette &palette, const QFont &font)
+{
+    QPixmap pixmap(48, 28);
+    pixmap.fill(Qt::transparent);
+    if (receiver) {
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(palette.color(QPalette::Highlight));
+        painter.drawRoundedRect(pixmap.rect().adjusted(1, 3, -1, -3), 6, 6);
+        QFont bold = font;
+        bold.setBold(true);
+        bold.setPixelSize(13);
+        painter.setFont(bold);
+        painter.setPen(palette.color(QPalette::HighlightedText));
+        painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("GPS"));
+    }
+    return QIcon(pixmap);
+}
+}
+
+SearchDialog::SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *parent)
     : QDialog(parent)
-    , m_receivers(receivers)
+    , m_search(search)
+    , m_agent(agent)
 {
     setObjectName(QStringLiteral("devpick_search_dialog"));
     setWindowTitle(tr("Select device"));
+    // Read and tapped at arm's length.
+    QFont larger = font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.2);
+    setFont(larger);
+    // The phone's dark look, as on its settings pages.
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, QColor(0x0d, 0x0d, 0x10));
+    dark.setColor(QPalette::Base, QColor(0x1c, 0x1c, 0x21));
+    dark.setColor(QPalette::Button, QColor(0x2c, 0x2c, 0x33));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0x7b, 0xe0));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::HighlightedText})
+        dark.setColor(role, Qt::white);
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x8a, 0x8a, 0x92));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x8a, 0x8a, 0x92));
+    setPalette(dark);
+
+    m_title = new QLabel(windowTitle(), this);
+    QFont titleFont = m_title->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
+    titleFont.setBold(true);
+    m_title->setFont(titleFont);
+    m_title->setWordWrap(true);
 
     m_hint = new QLabel(this);
     m_hint->setWordWrap(true);
     m_hint->hide();
 
+    m_busy = new QProgressBar(this);
+    m_busy->setRange(0, 0);
+    m_busy->setTextVisible(false);
+    m_busy->setMaximumHeight(6);
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("devpick_status_label"));
+
+    m_error = new QLabel(this);
+    m_error->setObjectName(QStringLiteral("devpick_error_label"));
+    m_error->setWordWrap(true);
+    m_error->setStyleSheet(QStringLiteral("color: #ff8a80;"));
+    m_action = new QPushButton(this);
+    m_action->setObjectName(QStringLiteral("devpick_action_button"));
+    m_action->setAutoDefault(false);
+
+    m_question = new QWidget(this);
+    m_questionText = new QLabel(m_question);
+    m_questionText->setWordWrap(true);
+    m_input = new QLineEdit(m_question);
+    m_input->setObjectName(QStringLiteral("devpick_answer_field"));
+    m_input->setMaxLength(16);
+    m_answer = new QPushButton(m_question);
+    m_answer->setObjectName(QStringLiteral("devpick_answer_button"));
+    m_answer->setAutoDefault(false);
+    m_refuse = new QPushButton(tr("Refuse"), m_question);
+    m_refuse->setObjectName(QStringLiteral("devpick_refuse_button"));
+    m_refuse->setAutoDefault(false);
+    auto *questionButtons = new QHBoxLayout;
+    questionButtons->addWidget(m_input, 1);
+    questionButtons->addWidget(m_answer);
+    questionButtons->addWidget(m_refuse);
+    auto *questionLayout = new QVBoxLayout(m_question);
+    questionLayout->setContentsMargins(0, 0, 0, 0);
+    questionLayout->addWidget(m_questionText);
+    questionLayout->addLayout(questionButtons);
+    m_question->hide();
+
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("devpick_device_list"));
-    for (const Receiver &receiver : std::as_const(m_receivers)) {
-        const QString name = receiver.name.isEmpty() ? receiver.address : receiver.name;
-        m_list->addItem(QStringLiteral("%1\n%2").arg(name, receiver.address));
-    }
+    m_list->setIconSize(QSize(48, 28));
+    m_list->setSpacing(4);
+    m_list->setWordWrap(true);
+    m_list->setStyleSheet(QStringLiteral(
+        "QListWidget { background: #1c1c21; color: white; border: none; border-radius: 12px; padding: 4px; }"
+        "QListWidget:disabled { color: #8a8a92; }"
+        "QListWidget::item { padding: 8px; border-radius: 8px; }"
+        "QListWidget::item:selected, QListWidget::item:hover { background: #2c2c33; color: white; }"));
 
-    QLabel *none = new QLabel(tr("No devices found."), this);
-    none->setVisible(m_receivers.isEmpty());
+    m_none = new QLabel(tr("No device found yet. Make sure that the receiver is switched on and close by."), this);
+    m_none->setWordWrap(true);
 
     auto *buttons = new QDialogButtonBox(this);
-    m_select = buttons->addButton(tr("Select"), QDialogButtonBox::AcceptRole);
-    m_select->setObjectName(QStringLiteral("devpick_select_button"));
-    m_select->setEnabled(false);
     m_cancel = buttons->addButton(QDialogButtonBox::Cancel);
     m_cancel->setObjectName(QStringLiteral("devpick_cancel_button"));
-
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    m_cancel->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    // Only a device the user marked counts; the list's focus row alone is no choice.
-    connect(m_list, &QListWidget::itemSelectionChanged, this, [this]() {
-        m_select->setEnabled(!m_list->selectedItems().isEmpty());
+
+    auto *status = new QHBoxLayout;
+    status->addWidget(m_status);
+    status->addWidget(m_busy, 1);
+    auto *error = new QHBoxLayout;
+    error->addWidget(m_error, 1);
+    error->addWidget(m_action);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_title);
+    layout->addWidget(m_hint);
+    layout->addLayout(status);
+    layout->addLayout(error);
+    layout->addWidget(m_question);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(m_none);
+    layout->addWidget(buttons);
+
+    connect(m_list, &QListWidget::itemClicked, this, &SearchDialog::choose);
+    connect(m_list, &QListWidget::itemActivated, this, &SearchDialog::choose);
+    connect(m_action, &QPushButton::clicked, this, [this]() {
+        if (m_search->state() == DeviceSearch::State::Off)
+            m_search->powerOn();
+        else
+            m_search->start();
     });
-    connect(m_list, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
-        item->setSelected(true);
+    connect(m_answer, &QPushButton::clicked, this, &SearchDialog::answerQuestion);
+    connect(m_input, &QLineEdit::returnPressed, this, &SearchDialog::answerQuestion);
+    connect(m_refuse, &QPushButton::clicked, m_agent, &PairingAgent::refuse);
+    connect(m_search, &DeviceSearch::changed, this, &SearchDialog::showSearch);
+    connect(m_agent, &PairingAgent::changed, this, &SearchDialog::showQuestion);
+    connect(m_search, &DeviceSearch::paired, this, [this](const QString &address, const QString &name) {
+        m_answered = true;
+        emit answered(address, name);
         accept();
     });
+    // A phone's screen, upright.
+    resize(480, 854);
+    showSearch();
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_hint);
-    layout->addWidget(m_list);
-    layout->addWidget(none);
-    layout->addWidget(buttons);
-    resize(360, 420);
+void SearchDialog::setTitle(const QString &title)
+{
+    if (title.isEmpty())
+        return;
+    setWindowTitle(title);
+    m_title->setText(title);
 }
 
 void SearchDialog::setHint(const QString &hint)
@@ -60,16 +183,102 @@ void SearchDialog::setHint(const QString &hint)
     m_hint->setVisible(!hint.isEmpty());
 }
 
+void SearchDialog::showSearch()
+{
+    using State = DeviceSearch::State;
+    const State state = m_search->state();
+    const QString pairing = m_search->device(m_search->pairingDevice()).displayName();
+    switch (state) {
+    case State::Starting: m_status->setText(tr("Looking for Bluetooth…")); break;
+    case State::Searching: m_status->setText(tr("Searching…")); break;
+    case State::Pairing: m_status->setText(tr("Pairing with %1…").arg(pairing)); break;
+    case State::Paired: m_status->setText(tr("Paired")); break;
+    default: m_status->clear(); break;
+    }
+    const bool busy = state == State::Starting || state == State::Searching || state == State::Pairing;
+    m_busy->setVisible(busy);
+    m_status->setVisible(!m_status->text().isEmpty());
+    m_error->setText(m_search->error());
+    m_error->setVisible(!m_search->error().isEmpty());
+    m_action->setText(state == State::Off ? tr("Turn on Bluetooth") : tr("Try again"));
+    m_action->setVisible(state == State::Off || state == State::Failed);
+
+    // Rebuilt in order; the row the user is on stays current.
+    const QString current = m_list->currentItem() ? m_list->currentItem()->data(pathRole).toString() : QString();
+    const QSignalBlocker blocker(m_list);
+    m_list->clear();
+    for (const BluetoothDevice &device : m_search->devices()) {
+        // A device without a name is listed by its address, once.
+        QString second = device.displayName() == device.address ? QString() : device.address;
+        if (device.paired)
+            second += (second.isEmpty() ? QString() : QStringLiteral(" · ")) + tr("paired");
+        auto *item = new QListWidgetItem(receiverMark(device.serialPort, palette(), font()),
+                                         (device.displayName() + QLatin1Char('\n') + second).trimmed(), m_list);
+        item->setData(pathRole, device.path);
+        item->setToolTip(device.serialPort ? tr("GPS receiver") : QString());
+        if (device.path == current)
+            m_list->setCurrentItem(item);
+    }
+    m_list->setEnabled(state == State::Searching || state == State::Starting);
+    m_none->setVisible(m_list->count() == 0 && state == State::Searching);
+}
+
+void SearchDialog::showQuestion()
+{
+    using Question = PairingAgent::Question;
+    const QString name = m_search->device(m_search->pairingDevice()).displayName();
+    const Question question = m_agent->question();
+    switch (question) {
+    case Question::PinCode:
+        m_questionText->setText(tr("Enter the PIN of %1. Many GPS receivers use 0000 or 1234.").arg(name));
+        m_answer->setText(tr("Pair"));
+        break;
+    case Question::Passkey:
+        m_questionText->setText(tr("Enter the passkey that %1 shows.").arg(name));
+        m_answer->setText(tr("Pair"));
+        break;
+    case Question::Confirmation:
+        m_questionText->setText(tr("Does %1 show the passkey %2?").arg(name).arg(m_agent->passkey(), 6, 10, QLatin1Char('0')));
+        m_answer->setText(tr("Confirm"));
+        break;
+    case Question::Authorization:
+        m_questionText->setText(tr("Pair with %1?").arg(name));
+        m_answer->setText(tr("Pair"));
+        break;
+    case Question::None:
+        m_questionText->setText(m_agent->shownCode().isEmpty() ? QString()
+                                                                : tr("Type %1 on %2.").arg(m_agent->shownCode(), name));
+        break;
+    }
+    const bool typed = question == Question::PinCode || question == Question::Passkey;
+    m_input->setVisible(typed);
+    m_input->clear();
+    m_answer->setVisible(question != Question::None);
+    m_refuse->setVisible(question != Question::None);
+    m_question->setVisible(!m_questionText->text().isEmpty());
+    if (typed)
+        m_input->setFocus();
+    else if (question != Question::None)
+        m_answer->setFocus();
+}
+
+void SearchDialog::choose(QListWidgetItem *item)
+{
+    if (item)
+        m_search->pair(item->data(pathRole).toString());
+}
+
+void SearchDialog::answerQuestion()
+{
+    if (!m_agent->accept(m_input->text()))
+        m_input->selectAll();
+}
+
 void SearchDialog::done(int result)
 {
     QDialog::done(result);
     if (m_answered)
         return;
     m_answered = true;
-    const QList<QListWidgetItem *> selected = m_list->selectedItems();
-    const int row = selected.isEmpty() ? -1 : m_list->row(selected.first());
-    if (result == QDialog::Accepted && row >= 0 && row < m_receivers.size())
-        emit answered(m_receivers.at(row).address, m_receivers.at(row).name);
-    else
-        emit answered(QString(), QString());
+    emit answered(QString(), QString());
 }

@@ -2,30 +2,40 @@
 #ifndef SEARCHDIALOG_H
 #define SEARCHDIALOG_H
 
-#include "knownreceivers.h"
-
 #include <QDialog>
 
+class DeviceSearch;
+class PairingAgent;
 class QLabel;
+class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
+class QProgressBar;
 class QPushButton;
+class QWidget;
 
 /*
- * The device search dialog: the devices found, one row each (name above address). Select,
- * a double click or Return answers with the chosen device; Cancel, Escape or closing the
- * window answers with an empty address. answered() is emitted exactly once.
+ * The device search dialog, sized for a phone: the devices a search finds, receivers first,
+ * one row each (name above address). A tap, or Return on a row, pairs that device; the
+ * pairing agent's questions are asked here, and failures are said in words. Once paired,
+ * answered() carries the device; Cancel, Escape or closing the window answer with an empty
+ * address. answered() is emitted exactly once.
  */
 class SearchDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit SearchDialog(const QList<Receiver> &receivers, QWidget *parent = nullptr);
+    SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *parent = nullptr);
 
+    void setTitle(const QString &title);
     void setHint(const QString &hint);
 
     QListWidget *deviceList() const { return m_list; }
-    QPushButton *selectButton() const { return m_select; }
+    QLabel *statusLabel() const { return m_status; }
+    QLabel *errorLabel() const { return m_error; }
+    QPushButton *actionButton() const { return m_action; }
+    QLineEdit *answerField() const { return m_input; }
     QPushButton *cancelButton() const { return m_cancel; }
 
 public slots:
@@ -35,10 +45,26 @@ signals:
     void answered(const QString &address, const QString &name);
 
 private:
-    QList<Receiver> m_receivers;
+    void showSearch();
+    void showQuestion();
+    void choose(QListWidgetItem *item);
+    void answerQuestion();
+
+    DeviceSearch *m_search;
+    PairingAgent *m_agent;
+    QLabel *m_title = nullptr;
     QLabel *m_hint = nullptr;
+    QProgressBar *m_busy = nullptr;
+    QLabel *m_status = nullptr;
+    QLabel *m_error = nullptr;
+    QPushButton *m_action = nullptr;
+    QWidget *m_question = nullptr;
+    QLabel *m_questionText = nullptr;
+    QLineEdit *m_input = nullptr;
+    QPushButton *m_answer = nullptr;
+    QPushButton *m_refuse = nullptr;
     QListWidget *m_list = nullptr;
-    QPushButton *m_select = nullptr;
+    QLabel *m_none = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_answered = false;
 };

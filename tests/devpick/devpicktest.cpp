@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The picker as the page meets it on the system bus, and as a user meets its dialog.
+// The picker as the page meets it on the system bus, as a user meets its dialog, and as it
+// meets bluetoothd (python-dbusmock's stand-in).
+#include "bluezmock.h"
 #include "busmonitor.h"
+#include "daemonsettings.h"
 #include "devicepicker.h"
-#include "devpickadaptor.h"
-#include "knownreceivers.h"
+#include "pagedriver.h"
 #include "pickerprocess.h"
 #include "programrun.h"
 #include "searchdialog.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -16,6 +20,8 @@
 
 namespace {
 const QString service = QStringLiteral("com.telva.devpick");
+const QString hci0 = QStringLiteral("/org/bluez/hci0");
+const QString device1 = QStringLiteral("org.bluez.Device1");
 
 // The answers the picker sent, as address and name, seen on the wire.
 QList<QStringList> answers(BusMonitor &monitor)
@@ -25,6 +31,62 @@ QList<QStringList> answers(BusMonitor &monitor)
         list << QStringList{m.args.value(0).mid(8).chopped(1), m.args.value(1).mid(8).chopped(1)}; // string "..."
     return list;
 }
+
+// Pair as a device with a fixed PIN does it: bluetoothd asks the agent of the picker (on
+// connection OWNER) and pairs only with the right one.
+QString pairWithPin(const QString &owner, const QString &pin)
+{
+    return QStringLiteral("pin = dbus.SystemBus().call_blocking('%1', '/com/telva/devpick/agent', 'org.bluez.Agent1', "
+                          "'RequestPinCode', 'o', [self.path], timeout=30)\n"
+                          "if pin != '%2': raise dbus.exceptions.DBusException('wrong PIN', name='org.bluez.Error.AuthenticationFailed')\n"
+                          "self.UpdateProperties('org.bluez.Device1', {'Paired': dbus.Boolean(True, variant_level=1)})").arg(owner, pin);
+}
+
+// The first line of each row: the names, in the order offered.
+QStringList names(QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text().section('\n', 0, 0);
+    return out;
+}
+
+void tap(QListWidget *list, const QString &name)
+{
+    const int row = names(list).indexOf(name);
+    if (row >= 0)
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+// The picker object in this process, on a connection of its own, asked as the page asks.
+struct ShownPicker {
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SystemBus, "picker");
+    DevicePicker picker{DevicePicker::Options(), bus};
+    bool serving = [this] { QString e; return picker.serve(&e); }();
+
+    ~ShownPicker()
+    {
+        bus.unregisterService(service);
+        bus.unregisterObject("/com/telva/devpick");
+        bus.unregisterObject("/com/telva/devpick/agent");
+    }
+
+    bool ask()
+    {
+        QDBusPendingCall call = QDBusConnection::systemBus().asyncCall(PickerProcess::request("Pair a GPS receiver", "Switch it on."));
+        return serving && QTest::qWaitFor([&] { return call.isFinished(); }) && !call.isError() && picker.dialog()
+            && QTest::qWaitForWindowExposed(picker.dialog());
+    }
+    SearchDialog *dialog() const { return picker.dialog(); }
+    QListWidget *list() const { return picker.dialog()->deviceList(); }
+};
+
+// Discovery was started, and stopped after its last start.
+bool discoveryStopped(const BluezMock &mock)
+{
+    const QStringList calls = mock.calls();
+    return calls.contains("StartDiscovery") && calls.lastIndexOf("StopDiscovery") > calls.lastIndexOf("StartDiscovery");
+}
 }
 
 class DevpickTest : public QObject
@@ -32,64 +94,148 @@ class DevpickTest : public QObject
     Q_OBJECT
 
 private slots:
-    void testDevicesFile()
+    void testPairInDialog_data()
     {
-        QTemporaryDir dir;
-        QFile file(dir.filePath("devices"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("# known receivers\n\n  00:1a:7d:da:71:13   Tarnwick GPS 3 \nGG:11:22:33:44:55 Broken\n00:11:22:33:44:55\n");
-        file.close();
-        QList<Receiver> receivers;
-        QStringList problems;
-        QString error;
-        QVERIFY(KnownReceivers::readFile(file.fileName(), &receivers, &problems, &error));
-        QStringList read;
-        for (const Receiver &r : receivers)
-            read << r.address + '|' + r.name;
-        // Addresses in upper case, as the daemon stores every other one.
-        QCOMPARE(read, (QStringList{"00:1A:7D:DA:71:13|Tarnwick GPS 3", "00:11:22:33:44:55|"}));
-        QCOMPARE(problems, QStringList{file.fileName() + ":4: not a Bluetooth address: \"GG:11:22:33:44:55\""});
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("chosen"); // empty: none
+        QTest::newRow("tap on the receiver") << "tap" << "Tervo Trail 20";
+        QTest::newRow("keyboard, the paired one") << "keys" << "Pellio Watch";
+        QTest::newRow("PIN typed") << "pin" << "Tervo Trail 20";
+        QTest::newRow("cancel") << "cancel" << QString();
+        QTest::newRow("escape") << "escape" << QString();
     }
 
-    // The service object on a connection of its own, asked as the page asks; the user answers in the dialog.
-    void testDialog()
+    // Receivers first, then paired devices, then by signal, as they come; the one chosen is
+    // paired and trusted before it is answered, and the search ends with the dialog.
+    void testPairInDialog()
     {
-        QDBusConnection serverBus = QDBusConnection::connectToBus(QDBusConnection::SystemBus, "picker");
-        DevicePicker::Options options;
-        options.receivers = {{"00:11:22:33:44:55", "First GPS"}, {"AA:BB:CC:DD:EE:FF", "Second GPS"}};
-        DevicePicker picker(options);
-        new DevpickAdaptor(&picker);
-        QVERIFY(serverBus.registerObject(QStringLiteral("/com/telva/devpick"), &picker) && serverBus.registerService(service));
+        QFETCH(QString, how);
+        QFETCH(QString, chosen);
+        BluezMock mock;
+        QVERIFY(mock.start());
+        const QString receiver = mock.addDevice("02:4C:0A:31:5A:C2", "Tervo Trail 20", true, -85);
+        mock.addDevice("02:4C:0A:77:10:01", "Karsk Speaker", false, -40);
+        const QString watch = mock.addDevice("02:4C:0A:77:10:02", "Pellio Watch", false, -90);
+        mock.call("/", "org.bluez.Mock", "PairDevice", {"hci0", "02:4C:0A:77:10:02", 0});
+        ShownPicker shown;
+        if (how == "pin")
+            mock.override(receiver, device1, "Pair", pairWithPin(shown.bus.baseService(), "0000"));
         BusMonitor monitor(QDBusConnection::SystemBus);
         QVERIFY(monitor.start());
-        const auto ask = [&picker] {
-            QDBusPendingCall call = QDBusConnection::systemBus().asyncCall(PickerProcess::request("Pair a GPS receiver", "Switch it on."));
-            return QTest::qWaitFor([&] { return call.isFinished(); }) && !call.isError() && picker.dialog()
-                && QTest::qWaitForWindowExposed(picker.dialog());
-        };
-        QVERIFY(ask());
-        SearchDialog *dialog = picker.dialog();
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Pair a GPS receiver"));
-        QVERIFY(!dialog->selectButton()->isEnabled());
-        QVERIFY(ask()); // while the dialog is open: the same one comes forward
-        QCOMPARE(picker.dialog(), dialog);
-        QListWidget *list = dialog->deviceList();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
-        QTest::mouseClick(dialog->selectButton(), Qt::LeftButton);
-        QTRY_COMPARE(answers(monitor), (QList<QStringList>{{"AA:BB:CC:DD:EE:FF", "Second GPS"}}));
-        QTRY_VERIFY(!picker.dialog());
+        QVERIFY(shown.ask());
+        QTRY_COMPARE(shown.dialog()->statusLabel()->text(), QStringLiteral("Searching…"));
+        mock.addDevice("02:4C:0A:77:10:03", QString(), false, -60); // found while searching, no name
+        const QStringList order{"Tervo Trail 20", "Pellio Watch", "Karsk Speaker", "02:4C:0A:77:10:03"};
+        QTRY_COMPARE(names(shown.list()), order);
 
-        // A new request opens a new dialog; Escape gives up with an empty address, once.
-        QVERIFY(ask());
-        list = picker.dialog()->deviceList();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-        QTest::keyClick(picker.dialog(), Qt::Key_Escape);
-        QTRY_COMPARE(answers(monitor).size(), 2);
-        QCOMPARE(answers(monitor).last(), (QStringList{"", ""}));
-        QTest::qWait(50);
-        QCOMPARE(answers(monitor).size(), 2);
-        serverBus.unregisterService(service);
-        QDBusConnection::disconnectFromBus("picker");
+        QListWidget *list = shown.list();
+        if (how == "tap" || how == "pin") {
+            tap(list, "Tervo Trail 20");
+        } else if (how == "keys") {
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_Home);
+            QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Return);
+        } else if (how == "cancel") {
+            QTest::mouseClick(shown.dialog()->cancelButton(), Qt::LeftButton);
+        } else {
+            QTest::keyClick(shown.dialog(), Qt::Key_Escape);
+        }
+        if (how == "pin") {
+            QTRY_VERIFY(shown.dialog() && shown.dialog()->answerField()->isVisible());
+            QTest::keyClicks(shown.dialog()->answerField(), "0000");
+            QTest::keyClick(shown.dialog()->answerField(), Qt::Key_Return);
+        }
+        const QString address = chosen.isEmpty() ? QString() : chosen == "Pellio Watch" ? "02:4C:0A:77:10:02" : "02:4C:0A:31:5A:C2";
+        QTRY_COMPARE(answers(monitor), (QList<QStringList>{{address, chosen}}));
+        QTRY_VERIFY(!shown.dialog());
+        if (!chosen.isEmpty())
+            QCOMPARE(mock.property(chosen == "Pellio Watch" ? watch : receiver, device1, "Trusted"), QVariant(true));
+        QCOMPARE(mock.calls().contains("Pair"), chosen == "Tervo Trail 20"); // the paired one is only trusted
+        QTRY_VERIFY(discoveryStopped(mock));
+    }
+
+    void testErrors_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("pairError"); // raised by Pair; empty: Pair works
+        QTest::addColumn<QString>("said");
+        QTest::newRow("no adapter") << "no adapter" << QString() << "There is no Bluetooth adapter on this phone.";
+        QTest::newRow("powered off") << "off" << QString() << "Bluetooth is turned off.";
+        QTest::newRow("wrong PIN") << "pair" << "AuthenticationFailed" << "Pairing with Tervo Trail 20 failed: the PIN or passkey did not match.";
+        QTest::newRow("cancelled") << "pair" << "AuthenticationCanceled" << "The pairing with Tervo Trail 20 was cancelled.";
+        QTest::newRow("unreachable") << "pair" << "ConnectionAttemptFailed" << "Tervo Trail 20 could not be reached.";
+        QTest::newRow("timeout") << "pair" << "AuthenticationTimeout" << "Tervo Trail 20 did not answer in time.";
+        QTest::newRow("vanished") << "vanished" << QString() << "Tervo Trail 20 is no longer in range.";
+        QTest::newRow("bluetoothd gone") << "gone" << QString() << "The Bluetooth service stopped.";
+    }
+
+    // Said in words in the dialog; nothing is answered, and the same dialog then pairs another
+    // receiver once there is something to pair with.
+    void testErrors()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, pairError);
+        QFETCH(QString, said);
+        BluezMock mock;
+        QVERIFY(mock.start(fault != "no adapter"));
+        if (fault == "off")
+            mock.update(hci0, "org.bluez.Adapter1", {{"Powered", false}});
+        const QString receiver = fault == "no adapter" ? QString() : mock.addDevice("02:4C:0A:31:5A:C2", "Tervo Trail 20", true);
+        if (!pairError.isEmpty())
+            mock.override(receiver, device1, "Pair", "raise dbus.exceptions.DBusException('no', name='org.bluez.Error." + pairError + "')");
+        if (fault == "vanished")
+            mock.override(receiver, device1, "Pair", "objects['/'].EmitSignal('org.freedesktop.DBus.ObjectManager', "
+                                                     "'InterfacesRemoved', 'oas', [self.path, ['org.bluez.Device1']])");
+        ShownPicker shown;
+        BusMonitor monitor(QDBusConnection::SystemBus);
+        QVERIFY(monitor.start());
+        QVERIFY(shown.ask());
+        if (!receiver.isEmpty() && fault != "off") {
+            QTRY_COMPARE(names(shown.list()), QStringList{"Tervo Trail 20"});
+            fault == "gone" ? mock.stop() : tap(shown.list(), "Tervo Trail 20");
+        }
+        QTRY_VERIFY2(shown.dialog()->errorLabel()->text().startsWith(said), qPrintable(shown.dialog()->errorLabel()->text()));
+        QVERIFY(shown.dialog()->errorLabel()->isVisible());
+
+        if (fault == "no adapter")
+            mock.call("/", "org.bluez.Mock", "AddAdapter", {"hci0", "Test phone"});
+        if (fault == "off")
+            QTest::mouseClick(shown.dialog()->actionButton(), Qt::LeftButton);
+        if (fault == "gone") {
+            QVERIFY(mock.start());
+            QTRY_COMPARE(shown.dialog()->errorLabel()->text(), QStringLiteral("The Bluetooth service was restarted. Searching again."));
+        }
+        QTRY_COMPARE(shown.dialog()->statusLabel()->text(), QStringLiteral("Searching…"));
+        mock.addDevice("02:4C:0A:20:A4:7F", "Pellio BT-8", true, -30);
+        QTRY_VERIFY(names(shown.list()).contains("Pellio BT-8"));
+        QCOMPARE(answers(monitor), QList<QStringList>());
+        tap(shown.list(), "Pellio BT-8");
+        QTRY_COMPARE(answers(monitor), (QList<QStringList>{{"02:4C:0A:20:A4:7F", "Pellio BT-8"}}));
+        QTRY_VERIFY(discoveryStopped(mock));
+    }
+
+    // The page's pairing entry, the real daemon and the picker choosing a receiver that asks
+    // for its PIN: found, paired, trusted, stored and shown.
+    void testPairFromPage()
+    {
+        BluezMock mock;
+        QVERIFY(mock.start());
+        const QString receiver = mock.addDevice("02:4C:0A:31:5A:C2", "Tervo Trail 20", true);
+        PickerProcess picker;
+        QVERIFY(picker.start({"--choose", "02:4c:0a:31:5a:c2", "--pin", "1234"}));
+        mock.override(receiver, device1, "Pair",
+                      pairWithPin(QDBusConnection::systemBus().interface()->serviceOwner(service), "1234"));
+        PageDriver shown;
+        QVERIFY(shown.open());
+        QVERIFY(shown.choose(shown.list()->count() - 1));
+        QTRY_COMPARE(DaemonSettings::value("SatellitePositioningExternalAddress"), QVariant("02:4C:0A:31:5A:C2"));
+        QCOMPARE(DaemonSettings::value("SatellitePositioningExternalName"), QVariant("Tervo Trail 20"));
+        QCOMPARE(DaemonSettings::value("SatellitePositioningInternal"), QVariant(false));
+        QTRY_COMPARE(shown.list()->currentText(), QStringLiteral("Tervo Trail 20"));
+        QCOMPARE(mock.property(receiver, device1, "Trusted"), QVariant(true));
+        QCOMPARE(mock.property(receiver, device1, "Paired"), QVariant(true));
+        QTRY_VERIFY(!mock.calls().contains("RegisterAgent") || mock.calls().contains("UnregisterAgent"));
     }
 
     void testScriptedAnswers_data()
@@ -98,6 +244,7 @@ private slots:
         QTest::addColumn<QStringList>("answer");
         QTest::newRow("receiver") << QStringList{"--answer", "00:11:22:33:44:55", "My GPS"} << QStringList{"00:11:22:33:44:55", "My GPS"};
         QTest::newRow("cancel, late") << QStringList{"--cancel", "--delay", "20"} << QStringList{"", ""};
+        QTest::newRow("choose, no bluetoothd") << QStringList{"--choose", "00:11:22:33:44:55"} << QStringList{"", ""};
     }
 
     // Every request is answered, each time: the reply, then the answer as a signal.
@@ -128,11 +275,12 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("said");
         QTest::newRow("not an address") << QStringList{"--answer", "nonsense", "X"} << 2 << "devpick: --answer: not a Bluetooth address: \"nonsense\"";
-        QTest::newRow("unknown") << QStringList{"--frobnicate"} << 2 << "devpick: unknown argument \"--frobnicate\"";
-        QTest::newRow("missing devices file") << QStringList{"--devices", "/nonexistent/devices"} << 2
-                                              << "devpick: cannot read /nonexistent/devices: No such file or directory";
+        QTest::newRow("choose no address") << QStringList{"--choose", "00:11"} << 2 << "devpick: --choose: not a Bluetooth address: \"00:11\"";
+        QTest::newRow("answer without name") << QStringList{"--answer", "00:11:22:33:44:55"} << 2 << "devpick: --answer needs an ADDRESS and a NAME";
+        QTest::newRow("two modes") << QStringList{"--cancel", "--choose", "00:11:22:33:44:55"} << 2 << "exclude each other";
+        QTest::newRow("unknown") << QStringList{"--devices", "f"} << 2 << "devpick: Unknown option 'devices'.";
         QTest::newRow("no display") << QStringList() << 1 << "devpick: no display for the search dialog";
-        QTest::newRow("help without a display") << QStringList{"--help"} << 0 << "--answer ADDRESS NAME";
+        QTest::newRow("help without a display") << QStringList{"--help"} << 0 << "--choose <ADDRESS>";
     }
 
     // Said in one line, where Qt would abort, and before the name is taken. Usage errors are

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "bluetoothdevice.h"
+
+namespace {
+const QString serialPortUuid = QStringLiteral("00001101-0000-1000-8000-00805f9b34fb");
+}
+
+void BluetoothDevice::update(const QVariantMap &properties, const QStringList &invalidated)
+{
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+        const QString &key = it.key();
+        if (key == QLatin1String("Address"))
+            address = it.value().toString().toUpper();
+        else if (key == QLatin1String("Alias"))
+            alias = it.value().toString();
+        else if (key == QLatin1String("Name"))
+            name = it.value().toString();
+        else if (key == QLatin1String("Paired"))
+            paired = it.value().toBool();
+        else if (key == QLatin1String("UUIDs"))
+            serialPort = it.value().toStringList().contains(serialPortUuid, Qt::CaseInsensitive);
+        else if (key == QLatin1String("RSSI")) {
+            hasRssi = true;
+            rssi = qint16(it.value().toInt());
+        }
+    }
+    for (const QString &key : invalidated) {
+        if (key == QLatin1String("RSSI"))
+            hasRssi = false;
+        else if (key == QLatin1String("Name"))
+            name.clear();
+        else if (key == QLatin1String("Alias"))
+            alias.clear();
+    }
+}
+
+QString BluetoothDevice::displayName() const
+{
+    // bluetoothd makes up an alias from the address when a device has no name.
+    QString dashed = address;
+    dashed.replace(QLatin1Char(':'), QLatin1Char('-'));
+    if (!alias.isEmpty() && alias.compare(dashed, Qt::CaseInsensitive) != 0)
+        return alias;
+    return name.isEmpty() ? address : name;
+}
+
+bool BluetoothDevice::before(const BluetoothDevice &a, const BluetoothDevice &b)
+{
+    if (a.serialPort != b.serialPort)
+        return a.serialPort;
+    if (a.paired != b.paired)
+        return a.paired;
+    if (a.hasRssi != b.hasRssi)
+        return a.hasRssi;
+    if (a.hasRssi && a.rssi != b.rssi)
+        return a.rssi > b.rssi;
+    const int byName = a.displayName().localeAwareCompare(b.displayName());
+    return byName != 0 ? byName < 0 : a.address < b.address;
+}
