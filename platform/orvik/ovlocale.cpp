@@ -80,7 +80,11 @@ QString libraryFolder()
     Dl_info info;
     if (!dladdr(&anchor, &info) || !info.dli_fname)
         return QString();
-    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
+    // The loader may name the library through a symlinked folder (/lib -> usr/lib on a
+    // merged /usr), from which the relative way to the catalogues leads nowhere.
+    const QFileInfo library(QString::fromLocal8Bit(info.dli_fname));
+    const QString real = library.canonicalFilePath();
+    return QFileInfo(real.isEmpty() ? library.absoluteFilePath() : real).absolutePath();
 }
 
 QString findCatalog(const QString &catalog, const QString &language)
