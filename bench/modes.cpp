@@ -470,20 +470,32 @@ int runFirstPageMode(int argc, char **argv)
         QApplication app(argc, argv);
         StockHarness stock;
         stock.showWindow();
+#ifdef LSBENCH_HAVE_CALLGRIND
+        CALLGRIND_ZERO_STATS;
+#endif
         timer.start();
         if (!StockPage::loadCatalogue())
             return fail(QStringLiteral("the stock page found no locationsettings catalogue"));
         loadMs = timer.nsecsElapsed() / 1e6;
         opened = stock.open(&timing);
+#ifdef LSBENCH_HAVE_CALLGRIND
+        CALLGRIND_DUMP_STATS_AT("first page");
+#endif
     } else {
         OvApplication app(argc, argv, QStringLiteral("lsbench"));
         PageHarness harness;
         harness.showWindow();
+#ifdef LSBENCH_HAVE_CALLGRIND
+        CALLGRIND_ZERO_STATS;
+#endif
         timer.start();
         if (!harness.loadApplet(&error))
             return fail(error);
         loadMs = timer.nsecsElapsed() / 1e6;
         opened = harness.open(&timing);
+#ifdef LSBENCH_HAVE_CALLGRIND
+        CALLGRIND_DUMP_STATS_AT("first page");
+#endif
     }
     if (!opened)
         return fail(QStringLiteral("the first page was not painted"));
