@@ -16,6 +16,10 @@
 QByteArray ImageFile::formatFor(const QString &file, QString *error)
 {
     const QByteArray suffix = QFileInfo(file).suffix().toLower().toLatin1();
+    // PNG is written here without Qt's image plug-ins; asking Qt for its formats loads
+    // them all (and the libraries they link) for nothing.
+    if (suffix == "png")
+        return suffix;
     const QList<QByteArray> formats = QImageWriter::supportedImageFormats();
     if (!suffix.isEmpty() && formats.contains(suffix))
         return suffix;
