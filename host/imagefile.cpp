@@ -62,9 +62,10 @@ bool ImageFile::save(const QImage &image, const QString &file, QString *error)
         if (!written)
             *error = writer.errorString();
     }
-    if (written && !out.flush())
+    if (written && (!out.flush() || out.error() != QFileDevice::NoError)) {
         *error = out.errorString();
-    written = written && out.error() == QFileDevice::NoError;
+        written = false;
+    }
     out.close();
     if (written && ::rename(QFile::encodeName(aside).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
         *error = QString::fromLocal8Bit(std::strerror(errno));
