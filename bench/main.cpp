@@ -15,6 +15,7 @@ int main(int argc, char **argv)
         {"dbus", runDbusMode},
         {"roundtrips", runRoundTripsMode},
         {"warm", runWarmMode},
+        {"first", runFirstPageMode},
         {"memory", runMemoryMode},
         {"plugin-load", runPluginLoadMode},
         {"profile", runProfileMode},

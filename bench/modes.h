@@ -8,6 +8,7 @@
 int runDbusMode(int argc, char **argv);
 int runRoundTripsMode(int argc, char **argv);
 int runWarmMode(int argc, char **argv);
+int runFirstPageMode(int argc, char **argv);
 int runMemoryMode(int argc, char **argv);
 int runPluginLoadMode(int argc, char **argv);
 int runProfileMode(int argc, char **argv);

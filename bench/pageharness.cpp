@@ -27,6 +27,12 @@ PageHarness::~PageHarness()
 
 bool PageHarness::load(QString *error)
 {
+    showWindow();
+    return loadApplet(error);
+}
+
+bool PageHarness::loadApplet(QString *error)
+{
     QObject *instance = m_loader.instance();
     m_applet = qobject_cast<ZepAppletIf *>(instance);
     if (!m_applet) {
@@ -35,7 +41,11 @@ bool PageHarness::load(QString *error)
         return false;
     }
     m_applet->init();
+    return true;
+}
 
+void PageHarness::showWindow()
+{
     m_window = new OvApplicationWindow;
     m_listPage = new QGraphicsWidget;
     m_listPage->resize(480, 854);
@@ -47,7 +57,6 @@ bool PageHarness::load(QString *error)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
     }
-    return true;
 }
 
 bool PageHarness::open(Timing *timing)

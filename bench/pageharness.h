@@ -31,7 +31,12 @@ public:
     PageHarness();
     ~PageHarness() override;
 
+    // showWindow() then loadApplet().
     bool load(QString *error);
+    // The window with an empty list page, shown and painted once.
+    void showWindow();
+    // The plug-in loaded, its applet taken and initialised.
+    bool loadApplet(QString *error);
     // Opens the page; false when the applet gave none or the viewport did not paint.
     bool open(Timing *timing = nullptr);
     // Back to the list and the page deleted, as the host leaves a page.

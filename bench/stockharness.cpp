@@ -20,10 +20,16 @@ StockHarness::~StockHarness()
 
 bool StockHarness::load(QString *error)
 {
+    showWindow();
     if (!StockPage::loadCatalogue()) {
         *error = QStringLiteral("the stock page found no locationsettings catalogue");
         return false;
     }
+    return true;
+}
+
+void StockHarness::showWindow()
+{
     m_window = new QWidget;
     auto *layout = new QVBoxLayout(m_window);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -33,7 +39,6 @@ bool StockHarness::load(QString *error)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
     }
-    return true;
 }
 
 bool StockHarness::open(PageHarness::Timing *timing)

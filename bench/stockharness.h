@@ -22,7 +22,9 @@ public:
     StockHarness();
     ~StockHarness() override;
 
+    // showWindow() then the catalogue.
     bool load(QString *error);
+    void showWindow();
     bool open(PageHarness::Timing *timing = nullptr);
     void close();
 

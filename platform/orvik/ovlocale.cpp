@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QTranslator>
 #include <QtDebug>
 
@@ -30,9 +29,13 @@ DefaultLocale &defaultLocale()
 // "de_DE.UTF-8@euro" -> "de_DE"; "C" and "POSIX" mean no language: English.
 QString normalized(QString language)
 {
-    const int cut = language.indexOf(QRegularExpression(QStringLiteral("[.@]")));
-    if (cut >= 0)
-        language.truncate(cut);
+    // A plain scan: a regular expression here cost the host's start its compiler.
+    for (qsizetype i = 0; i < language.size(); ++i) {
+        if (language.at(i) == QLatin1Char('.') || language.at(i) == QLatin1Char('@')) {
+            language.truncate(i);
+            break;
+        }
+    }
     language.replace(QLatin1Char('-'), QLatin1Char('_'));
     if (language.isEmpty() || language == QLatin1String("C") || language == QLatin1String("POSIX"))
         return QString();
