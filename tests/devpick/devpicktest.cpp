@@ -297,11 +297,12 @@ private slots:
         QTest::newRow("the second answered first") << "answer second";
         QTest::newRow("the first caller leaves") << "first leaves";
         QTest::newRow("the session picker leaves") << "session leaves";
+        QTest::newRow("an answer given twice") << "answer twice";
     }
 
     // Two programs ask at once: two dialogs, each with its own title, and each answer goes to
-    // the program that asked alone. A caller that leaves takes its dialog with it; a session
-    // picker that leaves answers its callers as given up.
+    // the program that asked alone, once. A caller that leaves takes its dialog with it; a
+    // session picker that leaves answers its callers as given up.
     void testRequestsApart()
     {
         QFETCH(QString, then);
@@ -337,6 +338,15 @@ private slots:
             QVERIFY(shown->dialog(1)->isVisible());
             QTest::keyClick(shown->dialog(1), Qt::Key_Escape);
             expected << second.baseService() << "";
+        } else if (then == "answer twice") {
+            const uint request = shown->shown.at(0).at(0).toUInt();
+            QTest::keyClick(shown->dialog(0), Qt::Key_Escape);
+            QTest::keyClick(shown->dialog(1), Qt::Key_Escape);
+            QTRY_COMPARE(answers(monitor).size(), 2);
+            QDBusMessage again = QDBusMessage::createMethodCall(service, "/com/telva/devpick", "com.telva.devpick.Sessions", "Answer");
+            again << request << QStringLiteral("02:4C:0A:31:5A:C2") << QStringLiteral("Tervo Trail 20");
+            QCOMPARE(shown->bus.call(again).errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+            expected << first.baseService() << "" << second.baseService() << "";
         } else {
             shown.reset();
             expected << first.baseService() << "" << second.baseService() << "";
@@ -346,10 +356,10 @@ private slots:
         QStringList seen;
         for (const BusMonitor::Message &m : results)
             seen << m.destination << m.args.value(0).mid(8).chopped(1);
-        if (then == "session leaves")
-            std::sort(seen.begin(), seen.end()); // the order the session picker's requests are given up in is the service's
-        if (then == "session leaves")
+        if (then == "session leaves") { // given up in the service's own order
+            std::sort(seen.begin(), seen.end());
             std::sort(expected.begin(), expected.end());
+        }
         QCOMPARE(seen, expected);
         QDBusConnection::disconnectFromBus("first");
         QDBusConnection::disconnectFromBus("second");
