@@ -30,8 +30,10 @@ const QString limitsExceeded = QStringLiteral("org.freedesktop.DBus.Error.Limits
 PickerBroker::PickerBroker(const QDBusConnection &bus, QObject *parent)
     : QObject(parent)
     , m_bus(bus)
-    , m_watcher(new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this))
+    , m_watcher(new QDBusServiceWatcher(this))
 {
+    m_watcher->setConnection(bus);
+    m_watcher->setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
     new DevpickAdaptor(this);
     new SessionsAdaptor(this);
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &PickerBroker::onNameGone);
