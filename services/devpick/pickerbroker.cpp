@@ -5,7 +5,6 @@
 #include "devpicklog.h"
 
 #include <QDBusConnectionInterface>
-#include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QRegularExpression>
 
@@ -13,8 +12,7 @@
 
 const QString PickerBroker::service = QStringLiteral("com.telva.devpick");
 const QString PickerBroker::path = QStringLiteral("/com/telva/devpick");
-const QString PickerBroker::sessionPath = QStringLiteral("/com/telva/devpick/session");
-const QString PickerBroker::sessionInterface = QStringLiteral("com.telva.devpick.SessionPicker");
+const QString PickerBroker::sessionsInterface = QStringLiteral("com.telva.devpick.Sessions");
 const QString PickerBroker::noSessionPicker = QStringLiteral("com.telva.devpick.Error.NoSessionPicker");
 
 namespace {
@@ -96,17 +94,11 @@ void PickerBroker::show_search_dlg(const QString &title, const QString &hint,
     qCDebug(lcDevpick).noquote() << "show_search_dlg from" << requester << "of user" << uid << "as request" << request
                                  << "to" << picker->connection;
 
-    QDBusMessage show = QDBusMessage::createMethodCall(picker->connection, sessionPath, sessionInterface, QStringLiteral("Show"));
+    // A signal to the session picker alone: the system bus lets a service send those to any
+    // connection, while method calls would need a policy that lets it call anyone.
+    QDBusMessage show = QDBusMessage::createTargetedSignal(picker->connection, path, sessionsInterface, QStringLiteral("Show"));
     show << request << title.left(maxTextLength) << hint.left(maxTextLength) << services << pairing;
-    auto *call = new QDBusPendingCallWatcher(m_bus.asyncCall(show), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this, request](QDBusPendingCallWatcher *finished) {
-        finished->deleteLater();
-        // A session picker that cannot show the dialog answers as a user who gave up.
-        if (finished->isError() && m_requests.contains(request)) {
-            qCWarning(lcDevpick).noquote() << "session picker failed request" << request << "-" << finished->error().message();
-            answer(request, QString(), QString());
-        }
-    });
+    m_bus.send(show);
 
     // The reply goes out when this returns: the caller never waits for the user.
     if (m_withholdReplies) {
@@ -180,7 +172,7 @@ void PickerBroker::onNameGone(const QString &name)
         const Request r = m_requests.value(id);
         if (r.requester == name) {
             m_requests.remove(id);
-            QDBusMessage withdraw = QDBusMessage::createMethodCall(r.picker, sessionPath, sessionInterface, QStringLiteral("Withdraw"));
+            QDBusMessage withdraw = QDBusMessage::createTargetedSignal(r.picker, path, sessionsInterface, QStringLiteral("Withdraw"));
             m_bus.send(withdraw << id);
         } else if (r.picker == name) {
             answer(id, QString(), QString());

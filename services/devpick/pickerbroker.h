@@ -25,8 +25,7 @@ class PickerBroker : public QObject, protected QDBusContext
 public:
     static const QString service;
     static const QString path;
-    static const QString sessionPath;
-    static const QString sessionInterface;
+    static const QString sessionsInterface;
     static const QString noSessionPicker;
 
     explicit PickerBroker(const QDBusConnection &bus, QObject *parent = nullptr);
@@ -47,8 +46,10 @@ public slots:
     void Answer(uint request, const QString &address, const QString &name);
 
 signals:
-    // Part of the interface; never emitted to everyone, see answer().
+    // Part of the interfaces; never emitted to everyone: each goes to one connection alone.
     void search_result(const QString &address, const QString &name);
+    void Show(uint request, const QString &title, const QString &hint, const QStringList &services, const QString &pairing);
+    void Withdraw(uint request);
 
 private:
     struct SessionPicker {

@@ -5,13 +5,12 @@
 #include "devpicklog.h"
 #include "pickerbroker.h"
 #include "scriptedresponder.h"
-#include "sessionpickeradaptor.h"
 
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 
 namespace {
-const QString sessions = QStringLiteral("com.telva.devpick.Sessions");
+const QString &sessions = PickerBroker::sessionsInterface;
 // Dialogs one session keeps open at once; more are answered as given up.
 constexpr int maxOpen = 8;
 }
@@ -21,7 +20,6 @@ SessionPicker::SessionPicker(const QDBusConnection &bus, QObject *parent)
     , m_bus(bus)
     , m_watcher(new QDBusServiceWatcher(PickerBroker::service, bus, QDBusServiceWatcher::WatchForOwnerChange, this))
 {
-    new SessionPickerAdaptor(this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
                 // A new picker service knows nothing of this session; one that left is
@@ -42,8 +40,11 @@ SessionPicker::~SessionPicker()
 
 bool SessionPicker::serve(QString *error)
 {
-    if (!m_bus.registerObject(PickerBroker::sessionPath, this)) {
-        *error = QStringLiteral("cannot register %1: %2").arg(PickerBroker::sessionPath, m_bus.lastError().message());
+    // Sent to this connection alone, by whoever owns the service's name.
+    const QString &service = PickerBroker::service, &path = PickerBroker::path, &sessions = PickerBroker::sessionsInterface;
+    if (!m_bus.connect(service, path, sessions, QStringLiteral("Show"), this, SLOT(Show(uint, QString, QString, QStringList, QString)))
+        || !m_bus.connect(service, path, sessions, QStringLiteral("Withdraw"), this, SLOT(Withdraw(uint)))) {
+        *error = QStringLiteral("cannot listen to %1: %2").arg(service, m_bus.lastError().message());
         return false;
     }
     registerWithService();
@@ -81,10 +82,7 @@ void SessionPicker::registerWithService()
 bool SessionPicker::fromService()
 {
     // Only the service this session registered with hands out requests.
-    if (!m_service.isEmpty() && message().service() == m_service)
-        return true;
-    sendErrorReply(QDBusError::AccessDenied, QStringLiteral("Only %1 asks this session picker").arg(PickerBroker::service));
-    return false;
+    return !calledFromDBus() || (!m_service.isEmpty() && message().service() == m_service);
 }
 
 void SessionPicker::Show(uint request, const QString &title, const QString &hint, const QStringList &services, const QString &pairing)
@@ -92,7 +90,7 @@ void SessionPicker::Show(uint request, const QString &title, const QString &hint
     // Every device found may be chosen, and a chosen one is always paired.
     Q_UNUSED(services)
     Q_UNUSED(pairing)
-    if (calledFromDBus() && !fromService())
+    if (!fromService())
         return;
     qCDebug(lcDevpick) << "request" << request;
     if (m_responder) {
@@ -100,7 +98,8 @@ void SessionPicker::Show(uint request, const QString &title, const QString &hint
         return;
     }
     if (m_requests.contains(request) || m_requests.size() >= maxOpen) {
-        sendErrorReply(QStringLiteral("org.freedesktop.DBus.Error.LimitsExceeded"), QStringLiteral("Too many search dialogs open"));
+        qCWarning(lcDevpick) << "too many search dialogs open: request" << request << "given up";
+        answer(request, QString(), QString());
         return;
     }
     auto *picker = new DevicePicker(this);
@@ -116,7 +115,7 @@ void SessionPicker::Show(uint request, const QString &title, const QString &hint
 
 void SessionPicker::Withdraw(uint request)
 {
-    if (calledFromDBus() && !fromService())
+    if (!fromService())
         return;
     if (QPointer<DevicePicker> picker = m_requests.take(request)) {
         picker->withdraw();

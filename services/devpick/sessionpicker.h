@@ -14,9 +14,9 @@ class QDBusServiceWatcher;
 class ScriptedResponder;
 
 /*
- * The device picker's side in one graphical session, at "/com/telva/devpick/session" on the
- * system bus. It registers with the picker service (and again whenever the service is
- * replaced), which hands it the requests of this session's user. Each request opens a
+ * The device picker's side in one graphical session, on a system bus connection. It
+ * registers with the picker service (and again whenever the service is replaced), which
+ * hands it the requests of this session's user in signals sent to it alone. Each request opens a
  * search dialog of its own, or goes to a scripted responder when one is set; its outcome
  * goes back under the request's number.
  */
@@ -28,7 +28,7 @@ public:
     explicit SessionPicker(const QDBusConnection &bus, QObject *parent = nullptr);
     ~SessionPicker() override;
 
-    // Exports the object and registers with the picker service.
+    // Listens to the picker service and registers with it.
     bool serve(QString *error);
     void setResponder(ScriptedResponder *responder);
 

@@ -75,11 +75,7 @@ struct ShownPicker {
     QSignalSpy shown{&session, &SessionPicker::shown};
     bool serving = [this] { QString e; return session.serve(&e) && registered.wait(10000); }();
 
-    ~ShownPicker()
-    {
-        bus.unregisterObject("/com/telva/devpick/session");
-        QDBusConnection::disconnectFromBus("session");
-    }
+    ~ShownPicker() { QDBusConnection::disconnectFromBus("session"); }
 
     // The request from CALLER, true once its dialog is shown.
     bool ask(QDBusConnection caller = QDBusConnection::systemBus(), const QString &title = "Pair a GPS receiver")
@@ -101,7 +97,7 @@ QStringList serviceEnvironment()
     QStringList names;
     if (environ.open(QIODevice::ReadOnly))
         for (const QByteArray &entry : environ.readAll().split('\0'))
-            if (!entry.isEmpty())
+            if (!entry.isEmpty() && !entry.left(entry.indexOf('=')).endsWith("SAN_OPTIONS")) // the sanitizers' own
                 names << QString::fromUtf8(entry.left(entry.indexOf('=')));
     names.sort();
     return names;
