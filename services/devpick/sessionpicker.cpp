@@ -41,7 +41,7 @@ SessionPicker::~SessionPicker()
 bool SessionPicker::serve(QString *error)
 {
     // Sent to this connection alone, by whoever owns the service's name.
-    const QString &service = PickerBroker::service, &path = PickerBroker::path, &sessions = PickerBroker::sessionsInterface;
+    const QString &service = PickerBroker::service, &path = PickerBroker::path;
     if (!m_bus.connect(service, path, sessions, QStringLiteral("Show"), this, SLOT(Show(uint, QString, QString, QStringList, QString)))
         || !m_bus.connect(service, path, sessions, QStringLiteral("Withdraw"), this, SLOT(Withdraw(uint)))) {
         *error = QStringLiteral("cannot listen to %1: %2").arg(service, m_bus.lastError().message());
