@@ -138,7 +138,8 @@ int main(int argc, char **argv)
         return 2;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
+        // Asked before there is an application, which would name the program.
+        QTextStream(stdout) << parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("devpick-session"));
         return 0;
     }
     if (parser.isSet(QStringLiteral("version"))) {
