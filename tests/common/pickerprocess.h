@@ -9,31 +9,67 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
-// The build's Bluetooth picker run for a test on the test's system bus, ended with SIGTERM.
+#include <csignal>
+
+// The build's Bluetooth picker for a test, on the test's system bus: the service (this
+// process; "--no-reply" goes to it) and a devpick-session of the test's user that answers as
+// the other arguments say, registered with it. Ended with SIGTERM, with any service the
+// session picker had the bus start again.
 class PickerProcess : public QProcess
 {
 public:
     ~PickerProcess() override { stop(); }
 
     static QString program() { return LocatordProcess::binary(QStringLiteral("devpick")); }
-    static bool nameOwned() { return QDBusConnection::systemBus().interface()->isServiceRegistered(QStringLiteral("com.telva.devpick")); }
+    static QString sessionProgram() { return LocatordProcess::binary(QStringLiteral("devpick-session")); }
+    static QDBusConnectionInterface *bus() { return QDBusConnection::systemBus().interface(); }
+    static bool nameOwned() { return bus()->isServiceRegistered(QStringLiteral("com.telva.devpick")); }
 
-    // True once it owns its name.
-    bool start(const QStringList &args)
+    // True once the service owns its name and the session picker, if any, registered. PIN is
+    // what the session picker reads with --choose.
+    bool start(const QStringList &args, const QByteArray &pin = QByteArray())
     {
+        QStringList serviceArgs = args.contains(QStringLiteral("--no-reply")) ? QStringList{QStringLiteral("--no-reply")} : QStringList();
+        QStringList sessionArgs = args;
+        sessionArgs.removeAll(QStringLiteral("--no-reply"));
         setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QProcess::start(program(), args);
+        QProcess::start(program(), serviceArgs);
         const QDeadlineTimer deadline(10000);
         while (!nameOwned() && !deadline.hasExpired() && state() != QProcess::NotRunning)
             waitForFinished(10);
-        return nameOwned() && state() == QProcess::Running;
+        if (!nameOwned() || state() != QProcess::Running)
+            return false;
+        return sessionArgs.isEmpty() || startSession(&m_session, sessionArgs, pin);
+    }
+
+    // A devpick-session with these arguments, true once it registered.
+    static bool startSession(QProcess *session, const QStringList &args, const QByteArray &pin = QByteArray(),
+                             const QString &program = sessionProgram(), const QStringList &before = QStringList())
+    {
+        session->setProcessChannelMode(QProcess::SeparateChannels);
+        session->start(program, before + args);
+        session->write(pin + '\n');
+        session->closeWriteChannel();
+        QByteArray said;
+        const QDeadlineTimer deadline(10000);
+        while (!said.contains("registered with") && !deadline.hasExpired() && session->state() != QProcess::NotRunning) {
+            session->waitForReadyRead(20);
+            said += session->readAllStandardError();
+        }
+        if (!said.contains("registered with"))
+            qWarning("devpick-session did not register: %s", said.constData());
+        return said.contains("registered with");
     }
 
     // Waits until its name is free too.
     void stop()
     {
+        m_session.terminate();
+        m_session.waitForFinished(5000);
         terminate();
         waitForFinished(5000);
+        if (nameOwned())
+            ::kill(pid_t(bus()->servicePid(QStringLiteral("com.telva.devpick")).value()), SIGTERM);
         const QDeadlineTimer deadline(5000);
         while (nameOwned() && !deadline.hasExpired())
             QThread::msleep(10);
@@ -46,6 +82,9 @@ public:
         QDBusMessage m = QDBusMessage::createMethodCall(name, QStringLiteral("/com/telva/devpick"), name, QStringLiteral("show_search_dlg"));
         return m << title << text << QStringList() << QStringLiteral("require");
     }
+
+private:
+    QProcess m_session;
 };
 
 #endif

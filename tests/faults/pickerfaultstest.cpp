@@ -69,7 +69,7 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DBUS_STARTER_ADDRESS"), QString::fromUtf8(bus.readLine()).trimmed());
         picker.setProcessEnvironment(env);
-        picker.start(PickerProcess::program(), {"--cancel"});
+        picker.start(PickerProcess::program(), QStringList());
         QByteArray said;
         QTRY_VERIFY_WITH_TIMEOUT((said += picker.readAllStandardError()).contains("serving com.telva.devpick"), 10000);
         bus.kill();
