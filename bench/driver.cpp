@@ -5,6 +5,8 @@
 
 #include "benchutil.h"
 
+#include "busnames.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -29,7 +31,7 @@
 #include <unistd.h>
 
 namespace {
-const QString daemonName = QStringLiteral("com.telva.locatord.settings");
+const QString &daemonName = Locatord::service;
 
 void say(const QString &text)
 {

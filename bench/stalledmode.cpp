@@ -6,6 +6,7 @@
 
 #include "benchutil.h"
 #include "pageharness.h"
+#include "daemonlink.h"
 #include "settingsinterface.h"
 
 #include <ovapplication.h>
@@ -77,7 +78,7 @@ int runStalledMode(int argc, char **argv)
         return 1;
     }
     const QJsonObject result{{QStringLiteral("boundMs"), boundMs},
-                             {QStringLiteral("replyTimeoutMs"), SettingsInterface::replyTimeoutMs},
+                             {QStringLiteral("replyTimeoutMs"), DaemonLink::replyTimeoutMs},
                              {QStringLiteral("answering"), timing(answering[0], answering[1], answering[2], answering[3])},
                              {QStringLiteral("stalled"), timing(stalled[0], stalled[1], stalled[2], stalled[3])}};
     std::puts(QJsonDocument(result).toJson(QJsonDocument::Compact).constData());

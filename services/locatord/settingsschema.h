@@ -2,16 +2,14 @@
 #ifndef SETTINGSSCHEMA_H
 #define SETTINGSSCHEMA_H
 
+#include "busnames.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
 
-// D-Bus names shared by the daemon and its clients.
+// The errors the daemon answers with.
 namespace Locatord {
-inline const QString service = QStringLiteral("com.telva.locatord.settings");
-inline const QString path = QStringLiteral("/com/telva/locatord/settings");
-inline const QString interface = QStringLiteral("com.telva.location.settings");
-
 inline const QString errorUnknownKey = QStringLiteral("com.telva.location.Error.UnknownKey");
 inline const QString errorWrongType = QStringLiteral("com.telva.location.Error.WrongType");
 inline const QString errorInvalidValue = QStringLiteral("com.telva.location.Error.InvalidValue");

@@ -2,6 +2,7 @@
 #ifndef PICKERPROCESS_H
 #define PICKERPROCESS_H
 
+#include "busnames.h"
 #include "locatordprocess.h"
 
 #include <QDBusConnectionInterface>
@@ -16,7 +17,7 @@ public:
     ~PickerProcess() override { stop(); }
 
     static QString program() { return LocatordProcess::binary(QStringLiteral("devpick")); }
-    static bool nameOwned() { return QDBusConnection::systemBus().interface()->isServiceRegistered(QStringLiteral("com.telva.devpick")); }
+    static bool nameOwned() { return QDBusConnection::systemBus().interface()->isServiceRegistered(Picker::service); }
 
     // True once it owns its name.
     bool start(const QStringList &args)
@@ -42,8 +43,7 @@ public:
     // A show_search_dlg call as the page sends it.
     static QDBusMessage request(const QString &title = QString(), const QString &text = QString())
     {
-        const QString name = QStringLiteral("com.telva.devpick");
-        QDBusMessage m = QDBusMessage::createMethodCall(name, QStringLiteral("/com/telva/devpick"), name, QStringLiteral("show_search_dlg"));
+        QDBusMessage m = QDBusMessage::createMethodCall(Picker::service, Picker::path, Picker::interface, Picker::request);
         return m << title << text << QStringList() << QStringLiteral("require");
     }
 };

@@ -7,6 +7,7 @@
 #include "pickerprocess.h"
 #include "satellitepositioningcontainer.h"
 
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
@@ -254,6 +255,64 @@ private slots:
                   << "name =  \"" + answerName + "\"" << "address =  \"" + address + "\"";
         QCOMPARE(lines.mid(lines.indexOf(done), trace.size()), trace);
         QVERIFY(capture.texts(QtWarningMsg).isEmpty());
+    }
+
+    void testPickerFaults_data()
+    {
+        QTest::addColumn<QStringList>("standIn"); // what the picker's stand-in does on a request
+        QTest::addColumn<bool>("refused");        // the daemon refuses every write
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<int>("tried");           // writes of the first answer's three
+        QTest::addColumn<QString>("codes");
+        QTest::addColumn<int>("current");
+        const QString unavailable = QStringLiteral("Bluetooth pairing is not available right now");
+        const QString notSaved = QStringLiteral("The setting could not be saved");
+        QTest::newRow("no picker in the session") << QStringList{"error", Picker::errorNoSessionPicker} << false << unavailable << 0 << "I=A" << 0;
+        QTest::newRow("address cut short") << QStringList{"answer", address.left(14), newName} << false << notSaved << 0 << "I=A" << 0;
+        QTest::newRow("address not hex") << QStringList{"answer", address.left(16) + 'G', newName} << false << notSaved << 0 << "I=A" << 0;
+        QTest::newRow("name turns the text around") << QStringList{"answer", address, "Trail\u202Emark"} << false << notSaved << 0 << "I=A" << 0;
+        QTest::newRow("name over 248 bytes") << QStringList{"answer", address, QString(125, QChar(0xe9))} << false << notSaved << 0 << "I=A" << 0;
+        QTest::newRow("daemon refuses, list shows what it holds") << QStringList{"answer", address, newName} << true << notSaved << 3 << "I=A" << 0;
+        QTest::newRow("second answer changes nothing") << QStringList{"answer", address, newName, "02:00:00:00:00:01", "Other"}
+                                                       << false << QString() << 3 << "I+A" << 1;
+    }
+
+    // A request the picker cannot serve, or an answer the daemon would not take, stores
+    // nothing and says so; the list shows the receiver the daemon holds. One request takes
+    // one answer.
+    void testPickerFaults()
+    {
+        QFETCH(QStringList, standIn);
+        QFETCH(bool, refused);
+        QFETCH(QString, notice);
+        QFETCH(int, tried);
+        QFETCH(QString, codes);
+        QFETCH(int, current);
+        useDaemon(false, oldName, true);
+        QProcess picker;
+        picker.start(QStringLiteral("/usr/bin/python3"), QStringList{qEnvironmentVariable("LS_SOURCE_DIR") + "/tests/common/pickerstandin.py",
+                                                                    Picker::service, Picker::path, Picker::interface} + standIn);
+        QVERIFY(picker.waitForReadyRead(10000));
+        QVERIFY(open());
+        m_daemon.setSetMode(refused ? FakeLocatord::SetFalse : FakeLocatord::SetNormal);
+        m_daemon.clearCalls();
+        MessageCapture capture;
+        capture.setQuiet(true);
+        QVERIFY(m_shown.choose(2));
+        if (!notice.isEmpty())
+            QTRY_COMPARE(m_shown.notice() ? m_shown.notice()->text() : QString(), notice);
+        else
+            QTRY_VERIFY(capture.contains(QtWarningMsg, ignored));
+        m_daemon.emitValueChanged(QStringLiteral("Sync"));
+        QTRY_VERIFY(capture.contains(QtDebugMsg, keyTrace.arg("Sync")));
+        m_daemon.setSetMode(FakeLocatord::SetNormal);
+        picker.kill();
+        picker.waitForFinished();
+
+        QCOMPARE(writes().size(), tried);
+        QCOMPARE(m_daemon.value("SatellitePositioningExternalName"), QVariant(tried && !refused ? newName : oldName));
+        QCOMPARE(m_shown.entries(), texts(codes));
+        QCOMPARE(m_shown.list()->currentIndex(), current);
     }
 
     // A choice not from the section's own list is reported and ignored; changes another
