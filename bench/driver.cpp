@@ -5,7 +5,7 @@
 
 #include "benchutil.h"
 
-#include "busnames.h"
+#include "dbusnames.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

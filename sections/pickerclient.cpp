@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pickerclient.h"
 
-#include "busnames.h"
 #include "daemonlink.h"
+#include "dbusnames.h"
 #include "settingskeys.h"
 #include "settingsschema.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "daemonlink.h"
 
-#include "busnames.h"
+#include "dbusnames.h"
 #include "settingsproxy.h"
 
 #include <QCoreApplication>

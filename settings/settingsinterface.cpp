@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "settingsinterface.h"
 
-#include "busnames.h"
+#include "dbusnames.h"
 #include "daemonlink.h"
 
 #include <QDBusConnection>

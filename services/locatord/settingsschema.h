@@ -2,20 +2,11 @@
 #ifndef SETTINGSSCHEMA_H
 #define SETTINGSSCHEMA_H
 
-#include "busnames.h"
+#include "dbusnames.h"
 
 #include <QList>
 #include <QString>
 #include <QVariant>
-
-// The errors the daemon answers with.
-namespace Locatord {
-inline const QString errorUnknownKey = QStringLiteral("com.telva.location.Error.UnknownKey");
-inline const QString errorWrongType = QStringLiteral("com.telva.location.Error.WrongType");
-inline const QString errorInvalidValue = QStringLiteral("com.telva.location.Error.InvalidValue");
-inline const QString errorPolicyKey = QStringLiteral("com.telva.location.Error.PolicyKey");
-inline const QString errorStoreFailed = QStringLiteral("com.telva.location.Error.StoreFailed");
-} // namespace Locatord
 
 /*
  * The keys the daemon knows, with their types, defaults and limits, and the checks every

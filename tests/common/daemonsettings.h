@@ -2,7 +2,7 @@
 #ifndef DAEMONSETTINGS_H
 #define DAEMONSETTINGS_H
 
-#include "busnames.h"
+#include "dbusnames.h"
 #include "settingsclient.h"
 
 // The daemon's values read and written on the session bus through the client generated from its XML.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "locatordprocess.h"
 
-#include "busnames.h"
+#include "dbusnames.h"
 
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>

@@ -2,7 +2,7 @@
 #ifndef PICKERPROCESS_H
 #define PICKERPROCESS_H
 
-#include "busnames.h"
+#include "dbusnames.h"
 #include "locatordprocess.h"
 
 #include <QDBusConnectionInterface>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The bus starts the daemon from the build's activation file; it stores under XDG_CONFIG_HOME, ends on SIGTERM,
 // and does not start on a store it cannot read.
-#include "busnames.h"
+#include "dbusnames.h"
 #include "locatordprocess.h"
 #include "programrun.h"
 #include "settingsstore.h"
