@@ -19,6 +19,13 @@ def store(key, value):
     subprocess.run([build + '/bin/locationctl', 'set', key, value], check=True, capture_output=True)
 
 
+def trace_start(*ids):
+    """The applet's trace lines from the shared table, each up to its first value."""
+    with open(os.path.join(os.path.dirname(__file__), '..', 'common', 'tracelines.txt')) as table:
+        lines = dict(line.rstrip('\n').split('\t', 1) for line in table if '\t' in line and not line.startswith('#'))
+    return tuple(lines[i].split('%')[0] for i in ids)
+
+
 def key(name):
     subprocess.run(['xdotool', 'key', name], check=True)
 
@@ -142,8 +149,9 @@ class ScreenReader(unittest.TestCase):
 
     def test_06_each_flip_runs_the_section_once(self):
         self.trace.flush()
+        toggled = trace_start('netpos.toggled', 'netconn.toggled', 'sat.toggled')
         with open(self.trace.name) as trace:
-            toggles = [line for line in trace if 'onLocationSettingsSwitchButtonToggled( checked' in line]
+            toggles = [line for line in trace if any(start in line for start in toggled)]
         self.assertEqual(len(toggles), 3, ''.join(toggles))
         self.assertTrue(all('_switch_button' in line for line in toggles), ''.join(toggles))
 

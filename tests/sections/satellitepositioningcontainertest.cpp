@@ -6,27 +6,23 @@
 #include "pagedriver.h"
 #include "pickerprocess.h"
 #include "satellitepositioningcontainer.h"
+#include "tracelines.h"
 
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSignalSpy>
+
+#include <algorithm>
 
 namespace {
 
 const QString address = QStringLiteral("02:1A:2B:3C:4D:5E");
 const QString oldName = QStringLiteral("Old Receiver");
 const QString newName = QStringLiteral("Trailmark GR-7");
-const QString ignored = QStringLiteral("SatellitePositioningContainer::onPairNewDeviceDone() ignored: this section asked the picker for nothing");
-const QString notRecognized = QStringLiteral("SatellitePositioningContainer::onLocationSettingsButtonClicked QObject::sender not recognized");
-
-QString line(const QString &text)
-{
-    return QStringLiteral("SatellitePositioningContainer::") + text + QStringLiteral(" \n");
-}
-
-const QString keyTrace = line(QStringLiteral("onLocationSettingsChanged( key =  \"%1\" )"));
-const QString doneTrace = line(QStringLiteral("onPairNewDeviceDone( address =  \"%1\" name =  \"%2\" )"));
-const QString activatedTrace = line(QStringLiteral("onLocationSettingsButtonActivated( index =  %1  ) QObject::sender() =  %2"));
+const QString ignored = traceLine("sat.ignored");
+const QString notRecognized = traceLine("sat.notRecognized");
+const QString keyTrace = traceLine("sat.changed");
+const QString doneTrace = traceLine("sat.done");
+const QString activatedTrace = traceLine("sat.activated");
 
 // The list's entries, coded: I internal, S select, A another, = the stored name, + the picked one.
 QStringList texts(const QString &codes, const QString &stored = oldName)
@@ -42,8 +38,14 @@ QStringList texts(const QString &codes, const QString &stored = oldName)
 
 QStringList ownLines(const MessageCapture &capture)
 {
-    return capture.texts().filter(
-        QRegularExpression("^(SatellitePositioningContainer::|Reponse is empty|Changed to use|name = |address = )"));
+    const QStringList starts{QStringLiteral("SatellitePositioningContainer::"), traceLine("sat.emptyAnswer"),
+                             traceLine("sat.external"), traceStart("sat.name"), traceStart("sat.address")};
+    QStringList own;
+    for (const QString &text : capture.texts()) {
+        if (std::any_of(starts.begin(), starts.end(), [&text](const QString &start) { return text.startsWith(start); }))
+            own << text;
+    }
+    return own;
 }
 
 } // namespace
@@ -122,10 +124,9 @@ private slots:
         QCOMPARE(m_shown.list()->currentIndex(), current);
         QCOMPARE(writes(), disabled ? QStringList{"setSetting SatellitePositioningInternal false"} : QStringList());
         QCOMPARE(ownLines(capture).mid(0, 6), (QStringList{
-            line("SatellitePositioningContainer()"), line("createContent()"),
-            line(QStringLiteral("createContent() InternalGpsDisabled =  %1").arg(disabled ? "true" : "false")),
-            line("buildlandscapeLayout"), line("buildPortraitLayout"),
-            line("onPairNewDeviceButtonClicked systemBus.connect(...)")}));
+            traceLine("sat.made"), traceLine("sat.createContent"),
+            traceLine("sat.internalDisabled").arg(disabled ? "true" : "false"),
+            traceLine("sat.landscape"), traceLine("sat.portrait"), traceLine("sat.connect")}));
         auto *heading = findItem<OvLabel>(m_section, QStringLiteral("ls_select_gps_device_label"));
         OvButton *button = m_shown.button(PageDriver::satellite);
         QCOMPARE(heading->text(), QStringLiteral("GPS positioning"));
@@ -231,15 +232,15 @@ private slots:
         QCOMPARE(m_shown.list()->currentIndex(), current);
         QStringList lines = ownLines(capture);
         QStringList trace{activatedTrace.arg(row).arg(objectText(m_shown.list())),
-                          line("onLocationSettingsButtonClicked ls_gps_device_button")};
+                          traceLine("sat.listChose")};
         if (pairs)
-            trace << line("onPairNewDeviceButtonClic ked");
+            trace << traceLine("sat.pairClicked");
         QCOMPARE(lines.mid(0, trace.size()), trace);
-        QCOMPARE(capture.contains(QtDebugMsg, line("onPairNewDeviceButtonClic ked")), pairs);
+        QCOMPARE(capture.contains(QtDebugMsg, traceLine("sat.pairClicked")), pairs);
         if (!answered) {
             QCOMPARE(writes(), written.isEmpty() ? QStringList() : QStringList{written});
             if (pairs && !picker.isEmpty() && !unreplied)
-                QCOMPARE(lines.mid(lines.indexOf(done), 2), (QStringList{done, "Reponse is empty"}));
+                QCOMPARE(lines.mid(lines.indexOf(done), 2), (QStringList{done, traceLine("sat.emptyAnswer")}));
             return;
         }
         QCOMPARE(writes(), (QStringList{"setSetting SatellitePositioningExternalAddress " + address,
@@ -247,12 +248,10 @@ private slots:
                                         "setSetting SatellitePositioningExternalName " + answerName}));
         QCOMPARE(m_daemon.value("SatellitePositioningExternalAddress"), QVariant(address));
         QCOMPARE(m_daemon.value("SatellitePositioningExternalName"), QVariant(answerName));
-        trace = QStringList{done, "Changed to use external BT GPS"};
+        trace = QStringList{done, traceLine("sat.external")};
         if (!answerName.isEmpty())
-            trace << "SatellitePositioningContainer::onPairNewDeviceDone()  external GPS Device returned address is non-empty"
-                  << QStringLiteral("SatellitePositioningContainer::onPairNewDeviceDone() case %1: non-empty external BT "
-                                    "GPS name returned, was %2 list items").arg(countBefore == 3 ? 23 : countBefore).arg(countBefore)
-                  << "name =  \"" + answerName + "\"" << "address =  \"" + address + "\"";
+            trace << traceLine("sat.named") << traceLine("sat.case").arg(countBefore == 3 ? 23 : countBefore).arg(countBefore)
+                  << traceLine("sat.name").arg(answerName) << traceLine("sat.address").arg(address);
         QCOMPARE(lines.mid(lines.indexOf(done), trace.size()), trace);
         QVERIFY(capture.texts(QtWarningMsg).isEmpty());
     }

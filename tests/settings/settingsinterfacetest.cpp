@@ -5,6 +5,7 @@
 #include "fakelocatord.h"
 #include "messagecapture.h"
 #include "settingsinterface.h"
+#include "tracelines.h"
 
 #include <QDBusError>
 #include <QDBusMessage>
@@ -44,12 +45,12 @@ private slots:
         QTest::addColumn<QString>("logged");  // read failures warn, write failures debug
         QTest::newRow("read") << false << int(FakeLocatord::GetNormal) << QVariant(true) << QString();
         QTest::newRow("read, error") << false << int(FakeLocatord::GetError) << QVariant(0)
-                                     << "Failed to read settings: \"getSetting refused by the stand-in\"";
+                                     << traceLine("settings.readFailed").arg("getSetting refused by the stand-in");
         QTest::newRow("write") << true << int(FakeLocatord::SetNormal) << QVariant(true) << QString();
         QTest::newRow("write, error") << true << int(FakeLocatord::SetError) << QVariant(false)
-                                      << "Error saving settings: \"setSetting refused by the stand-in\"";
+                                      << traceLine("settings.writeFailed").arg("setSetting refused by the stand-in");
         QTest::newRow("write, false") << true << int(FakeLocatord::SetFalse) << QVariant(false)
-                                      << "Error saving settings: \"\"";
+                                      << traceLine("settings.writeFailed").arg(QString());
     }
 
     // Each call goes out once, as the daemon expects it, and is not retried.
