@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "satellitepositioningcontainer.h"
 
+#include "echoedwrites.h"
 #include "pickerclient.h"
 #include "settingsinterface.h"
 #include "settingskeys.h"
@@ -45,11 +46,6 @@ QString externalNameOf(const QVariant &value)
 {
     return value.metaType().id() == QMetaType::QString ? value.toString() : QString();
 }
-
-bool sameValue(const QVariant &a, const QVariant &b)
-{
-    return a.metaType() == b.metaType() && a == b;
-}
 }
 
 SatellitePositioningContainer::SatellitePositioningContainer(QGraphicsItem *parent)
@@ -60,6 +56,9 @@ SatellitePositioningContainer::SatellitePositioningContainer(QGraphicsItem *pare
 
     m_settingsInterface = new SettingsInterface();
     m_settingsInterface->setObjectName(QStringLiteral("ls_settings_interface"));
+    // The list's own writes, whose notices come back, must not undo the pairing rules.
+    m_writes = std::make_unique<EchoedWrites>(m_settingsInterface, QStringList{
+        SettingKey::SatellitePositioningInternal, SettingKey::SatellitePositioningExternalName});
 
     createContent();
 
@@ -95,10 +94,8 @@ SatellitePositioningContainer::~SatellitePositioningContainer()
 
     // The installed layout made the widgets children of the central widget, which deletes
     // them; one that never got there would be left behind.
-    QList<QGraphicsWidget *> widgets = {m_headingLabel, m_spacer, m_switchRow->button()};
-    for (OvComboBox *comboBox : std::as_const(m_comboBoxes))
-        widgets << comboBox;
-    for (QGraphicsWidget *widget : std::as_const(widgets)) {
+    const QList<QGraphicsWidget *> widgets = {m_headingLabel, m_spacer, m_switchRow->button(), m_comboBoxes.value(0)};
+    for (QGraphicsWidget *widget : widgets) {
         if (widget && !widget->parentItem())
             delete widget;
     }
@@ -150,7 +147,7 @@ void SatellitePositioningContainer::createContent()
         deviceList->addItem(internalGpsText());
     } else {
         // The internal receiver cannot be the chosen one when it may not be used.
-        writeSetting(SettingKey::SatellitePositioningInternal, QVariant(false));
+        m_writes->write(SettingKey::SatellitePositioningInternal, QVariant(false));
     }
 
     m_externalName = externalNameOf(m_settingsInterface->getValue(SettingKey::SatellitePositioningExternalName));
@@ -163,11 +160,9 @@ void SatellitePositioningContainer::createContent()
 
     // Current entry: the external receiver or the pairing entry when the internal receiver
     // is allowed but not chosen, otherwise the first entry.
-    int current = 0;
-    if (!m_settingsInterface->getValue(SettingKey::SatellitePositioningInternal).toBool()
-        && !m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool())
-        current = 1;
-    deviceList->setCurrentIndex(current);
+    const bool external = !m_settingsInterface->getValue(SettingKey::SatellitePositioningInternal).toBool()
+        && !m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool();
+    deviceList->setCurrentIndex(external ? 1 : 0);
 
     m_mainLayout = new OvLayout(nullptr);
     m_mainLandscapePolicy = new OvLinearLayoutPolicy(m_mainLayout, Qt::Vertical);
@@ -254,7 +249,7 @@ void SatellitePositioningContainer::onLocationSettingsButtonActivated(int index)
     if (index == 0) {
         if (!m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool()) {
             // Refused: the list shows again what the daemon holds.
-            if (!writeSetting(SettingKey::SatellitePositioningInternal, QVariant(true)))
+            if (!m_writes->write(SettingKey::SatellitePositioningInternal, QVariant(true)))
                 chooseCurrentEntry();
             return;
         }
@@ -265,7 +260,7 @@ void SatellitePositioningContainer::onLocationSettingsButtonActivated(int index)
 
     const int count = deviceList->count();
     if (index == count - 2) {
-        if (!writeSetting(SettingKey::SatellitePositioningInternal, QVariant(false)))
+        if (!m_writes->write(SettingKey::SatellitePositioningInternal, QVariant(false)))
             chooseCurrentEntry();
     } else if (index == count - 1)
         onPairNewDeviceButtonClicked();
@@ -298,12 +293,11 @@ void SatellitePositioningContainer::onLocationSettingsChanged(QString key)
     if (!sender() || sender() != m_settingsInterface)
         return;
 
-    QVariant value;
     if (key == SettingKey::SatellitePositioningInternal) {
-        if (!isOwnEcho(key, &value))
+        if (!m_writes->isEcho(key))
             chooseCurrentEntry();
     } else if (key == SettingKey::SatellitePositioningExternalName) {
-        if (!isOwnEcho(key, &value))
+        if (!m_writes->isEcho(key))
             fillDeviceList();
     } else if (key == SettingKey::InternalGpsDisabled) {
         fillDeviceList();
@@ -320,8 +314,7 @@ void SatellitePositioningContainer::onPairNewDeviceButtonClicked()
 
 void SatellitePositioningContainer::rereadSettings()
 {
-    // Whatever was written before is what the daemon is asked for now.
-    m_pendingEchoes.clear();
+    m_writes->forget();
     m_switchRow->showStoredState();
     fillDeviceList();
 }
@@ -356,15 +349,13 @@ void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString
             deviceList->setCurrentIndex(0);
             deviceList->setItemText(0, selectExternalText());
             return;
-        case 2:
-            if (!m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool()) {
-                deviceList->setCurrentIndex(0);
-                deviceList->setItemText(1, selectExternalText());
-            } else {
-                deviceList->setCurrentIndex(0);
-                deviceList->setItemText(1, selectAnotherText());
-            }
+        case 2: {
+            // Layout A offers to pair one, layout D another.
+            const bool internalDisabled = m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool();
+            deviceList->setCurrentIndex(0);
+            deviceList->setItemText(1, internalDisabled ? selectAnotherText() : selectExternalText());
             return;
+        }
         case 3: {
             const bool internal = m_settingsInterface->getValue(SettingKey::SatellitePositioningInternal).toBool();
             const QString storedName =
@@ -395,9 +386,9 @@ void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString
 // a name nobody stored.
 bool SatellitePositioningContainer::storeReceiver(const QString &address, const QString &name)
 {
-    bool stored = writeSetting(SettingKey::SatellitePositioningExternalAddress, QVariant(address));
-    stored = writeSetting(SettingKey::SatellitePositioningInternal, QVariant(false)) && stored;
-    stored = writeSetting(SettingKey::SatellitePositioningExternalName, QVariant(name)) && stored;
+    bool stored = m_writes->write(SettingKey::SatellitePositioningExternalAddress, QVariant(address));
+    stored = m_writes->write(SettingKey::SatellitePositioningInternal, QVariant(false)) && stored;
+    stored = m_writes->write(SettingKey::SatellitePositioningExternalName, QVariant(name)) && stored;
     if (stored)
         return true;
     m_externalAddress = m_settingsInterface->getValue(SettingKey::SatellitePositioningExternalAddress).toString();
@@ -503,26 +494,4 @@ void SatellitePositioningContainer::fillDeviceList()
             deviceList->addItem(entry);
     }
     chooseCurrentEntry();
-}
-
-bool SatellitePositioningContainer::writeSetting(const QString &key, const QVariant &value)
-{
-    const bool stored = m_settingsInterface->setValue(key, value);
-    if (stored && (key == SettingKey::SatellitePositioningInternal
-                   || key == SettingKey::SatellitePositioningExternalName))
-        m_pendingEchoes.insert(key, value);
-    return stored;
-}
-
-// Reads the key; true when the daemon holds what this section wrote last, which makes the
-// notification the echo of that write.
-bool SatellitePositioningContainer::isOwnEcho(const QString &key, QVariant *current)
-{
-    *current = m_settingsInterface->getValue(key);
-    const auto it = m_pendingEchoes.constFind(key);
-    if (it == m_pendingEchoes.constEnd())
-        return false;
-    const bool echo = sameValue(it.value(), *current);
-    m_pendingEchoes.erase(it);
-    return echo;
 }

@@ -4,13 +4,13 @@
 
 #include <ovcontainer.h>
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
 
 #include <memory>
 
+class EchoedWrites;
 class OvButton;
 class OvComboBox;
 class OvLabel;
@@ -67,8 +67,6 @@ private:
     void chooseCurrentEntry();
     bool storeReceiver(const QString &address, const QString &name);
     void showNewReceiver(const QString &address, const QString &name);
-    bool writeSetting(const QString &key, const QVariant &value);
-    bool isOwnEcho(const QString &key, QVariant *current);
 
     QList<OvComboBox *> m_comboBoxes;
     PickerClient *m_pickerClient = nullptr;
@@ -86,10 +84,7 @@ private:
     SettingsInterface *m_settingsInterface = nullptr;
     QString m_externalName;
     QString m_externalAddress;
-
-    // Values this section stored in the daemon whose change notification has not come back
-    // yet: the echo of an own write must not undo what the pairing rules did to the list.
-    QHash<QString, QVariant> m_pendingEchoes;
+    std::unique_ptr<EchoedWrites> m_writes;
     std::unique_ptr<SwitchRow> m_switchRow;
 };
 
