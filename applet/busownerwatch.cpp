@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "busownerwatch.h"
 
-#include "pickernames.h"
+#include "dbusnames.h"
 #include "settingsinterface.h"
 
 #include <QDBusConnection>
@@ -22,8 +22,8 @@ BusOwnerWatch::BusOwnerWatch(QObject *parent)
     }
     QDBusConnection system = QDBusConnection::systemBus();
     if (system.isConnected()) {
-        system.connect(PickerNames::service, PickerNames::path, PickerNames::interface,
-                       QStringLiteral("search_result"), this, SLOT(ignore()));
-        new QDBusServiceWatcher(PickerNames::service, system, QDBusServiceWatcher::WatchForOwnerChange, this);
+        system.connect(Picker::service, Picker::path, Picker::interface,
+                       Picker::answer, this, SLOT(ignore()));
+        new QDBusServiceWatcher(Picker::service, system, QDBusServiceWatcher::WatchForOwnerChange, this);
     }
 }

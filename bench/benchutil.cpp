@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "benchutil.h"
 
+#include "dbusnames.h"
+
 #include <QElapsedTimer>
+#include <QJsonDocument>
 #include <QFile>
 #include <QVector>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -154,4 +160,69 @@ QString binPath(const QString &name)
 QString pluginPath()
 {
     return buildDir() + QLatin1String("/lib/controlpanel/applets/liblocationsettingsapplet.so");
+}
+
+int intOption(int argc, char **argv, const char *name, int fallback)
+{
+    for (int i = 2; i + 1 < argc; ++i) {
+        if (!std::strcmp(argv[i], name))
+            return std::atoi(argv[i + 1]);
+    }
+    return fallback;
+}
+
+int report(const QJsonObject &result)
+{
+    const QByteArray json = QJsonDocument(result).toJson(QJsonDocument::Compact);
+    std::fwrite(json.constData(), 1, json.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    return 0;
+}
+
+int fail(const QString &text)
+{
+    std::fprintf(stderr, "lsbench: %s\n", qPrintable(text));
+    return 1;
+}
+
+double elapsedUs(const QElapsedTimer &timer)
+{
+    return timer.nsecsElapsed() / 1e3;
+}
+
+QJsonObject timingJson(const Samples &total, const Samples &construct, const Samples &show, const Samples &paint)
+{
+    return QJsonObject{
+        {QStringLiteral("total"), total.toJson(QStringLiteral("ms"))},
+        {QStringLiteral("construct"), construct.toJson(QStringLiteral("ms"))},
+        {QStringLiteral("show"), show.toJson(QStringLiteral("ms"))},
+        {QStringLiteral("paint"), paint.toJson(QStringLiteral("ms"))},
+    };
+}
+
+QString stringOption(int argc, char **argv, const char *name)
+{
+    for (int i = 2; i + 1 < argc; ++i) {
+        if (!std::strcmp(argv[i], name))
+            return QString::fromLocal8Bit(argv[i + 1]);
+    }
+    return QString();
+}
+
+bool hasOption(int argc, char **argv, const char *name)
+{
+    for (int i = 2; i < argc; ++i) {
+        if (!std::strcmp(argv[i], name))
+            return true;
+    }
+    return false;
+}
+
+QDBusMessage pingMessage()
+{
+    // Answered by the daemon's D-Bus library itself: the cheapest call that still travels
+    // to the daemon and back through the bus.
+    return QDBusMessage::createMethodCall(Locatord::service, QStringLiteral("/"),
+                                          QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
 }

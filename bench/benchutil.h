@@ -2,10 +2,13 @@
 #ifndef BENCHUTIL_H
 #define BENCHUTIL_H
 
+#include <QDBusMessage>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+class QElapsedTimer;
 
 // Repeated measurements of one figure; the median is what we report.
 class Samples
@@ -40,6 +43,19 @@ struct ChildRun {
 // (standard output and error), or nowhere when it is empty.
 ChildRun runChild(const QString &program, const QStringList &args, const QStringList &extraEnv = {},
                   const QString &outputFile = QString());
+
+// What every mode does with its arguments (after the mode's name) and its result.
+int intOption(int argc, char **argv, const char *name, int fallback);
+QString stringOption(int argc, char **argv, const char *name);
+bool hasOption(int argc, char **argv, const char *name);
+// Prints the result as one line of JSON; the mode's exit status.
+int report(const QJsonObject &result);
+// Says why the mode gave up; its exit status.
+int fail(const QString &text);
+
+double elapsedUs(const QElapsedTimer &timer);
+QJsonObject timingJson(const Samples &total, const Samples &construct, const Samples &show, const Samples &paint);
+QDBusMessage pingMessage();
 
 // Where the build put the bench's programs and the plug-in.
 QString buildDir();

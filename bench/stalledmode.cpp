@@ -6,6 +6,7 @@
 
 #include "benchutil.h"
 #include "pageharness.h"
+#include "daemonlink.h"
 #include "settingsinterface.h"
 
 #include <ovapplication.h>
@@ -24,14 +25,6 @@
 namespace {
 // What the host may be held at most, whatever the daemon does.
 const double boundMs = 3000;
-
-QJsonObject timing(const Samples &total, const Samples &construct, const Samples &show, const Samples &paint)
-{
-    return QJsonObject{{QStringLiteral("total"), total.toJson(QStringLiteral("ms"))},
-                       {QStringLiteral("construct"), construct.toJson(QStringLiteral("ms"))},
-                       {QStringLiteral("show"), show.toJson(QStringLiteral("ms"))},
-                       {QStringLiteral("paint"), paint.toJson(QStringLiteral("ms"))}};
-}
 }
 
 int runStalledMode(int argc, char **argv)
@@ -77,9 +70,9 @@ int runStalledMode(int argc, char **argv)
         return 1;
     }
     const QJsonObject result{{QStringLiteral("boundMs"), boundMs},
-                             {QStringLiteral("replyTimeoutMs"), SettingsInterface::replyTimeoutMs},
-                             {QStringLiteral("answering"), timing(answering[0], answering[1], answering[2], answering[3])},
-                             {QStringLiteral("stalled"), timing(stalled[0], stalled[1], stalled[2], stalled[3])}};
+                             {QStringLiteral("replyTimeoutMs"), DaemonLink::replyTimeoutMs},
+                             {QStringLiteral("answering"), timingJson(answering[0], answering[1], answering[2], answering[3])},
+                             {QStringLiteral("stalled"), timingJson(stalled[0], stalled[1], stalled[2], stalled[3])}};
     std::puts(QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
     return 0;
 }

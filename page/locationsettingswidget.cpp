@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "locationsettingswidget.h"
 
-#include "daemonwatch.h"
+#include "daemonlink.h"
 
 #include "networkconnectivitycontainer.h"
 #include "networkpositioningcontainer.h"
+#include "pickerclient.h"
 #include "satellitepositioningcontainer.h"
 #include "settingskeys.h"
 
@@ -34,6 +35,13 @@ QString unavailableText()
     return qtTrId("qtn_locfw_settings_unavailable");
 }
 
+QString pairingUnavailableText()
+{
+    //: Notice under the heading when the Bluetooth device picker cannot pair a receiver
+    //% "Bluetooth pairing is not available right now"
+    return qtTrId("qtn_locfw_pairing_unavailable");
+}
+
 QString notStoredText()
 {
     //: Notice under the heading after the positioning service refused a change
@@ -56,31 +64,26 @@ LocationSettingsWidget::LocationSettingsWidget(ZepWidget *parent)
     locale.installTrCatalog("locationsettings");
     OvLocale::setDefault(locale);
 
-    // Made before the sections, so that it hears how their first reads go.
-    m_daemonWatch = new DaemonWatch(this);
+    DaemonLink *link = DaemonLink::instance();
     m_noticeTimer = new QTimer(this);
     m_noticeTimer->setSingleShot(true);
     m_noticeTimer->setInterval(notStoredNoticeMs);
-    connect(m_noticeTimer, &QTimer::timeout, this, [this] {
-        if (m_daemonWatch->isReachable())
+    connect(m_noticeTimer, &QTimer::timeout, this, [this, link] {
+        if (link->isReachable())
             hideNotice();
     });
-    // Queued: the watch speaks from inside a section's call, which must finish first.
-    connect(m_daemonWatch, &DaemonWatch::reachabilityChanged, this, [this] { showAvailability(); },
-            Qt::QueuedConnection);
-    connect(m_daemonWatch, &DaemonWatch::returned, this, [this] { daemonReturned(); }, Qt::QueuedConnection);
-    connect(m_daemonWatch, &DaemonWatch::notStored, this, [this] {
-        if (!m_daemonWatch->isReachable())
-            return;
-        showNotice(notStoredText());
-        m_noticeTimer->start();
-    }, Qt::QueuedConnection);
-    connect(m_daemonWatch, &DaemonWatch::stored, this, [this] {
-        if (m_daemonWatch->isReachable() && m_noticeTimer->isActive()) {
+    connect(link, &DaemonLink::reachabilityChanged, this, &LocationSettingsWidget::showAvailability);
+    connect(link, &DaemonLink::returned, this, &LocationSettingsWidget::daemonReturned);
+    connect(link, &DaemonLink::notStored, this, [this, link] {
+        if (link->isReachable())
+            showPassingNotice(notStoredText());
+    });
+    connect(link, &DaemonLink::stored, this, [this, link] {
+        if (link->isReachable() && m_noticeTimer->isActive()) {
             m_noticeTimer->stop();
             hideNotice();
         }
-    }, Qt::QueuedConnection);
+    });
 
     initWidget();
     showAvailability();
@@ -137,6 +140,10 @@ void LocationSettingsWidget::initWidget()
     // The satellite section does not style itself; this is its panel.
     m_satellitePositioningContainer->setStyleName("CommonPanelInverted");
     mainPolicy->addItem(m_satellitePositioningContainer);
+    connect(m_satellitePositioningContainer->pickerClient(), &PickerClient::failed, this,
+            [this](PickerClient::Failure failure) {
+                showPassingNotice(failure == PickerClient::Unavailable ? pairingUnavailableText() : notStoredText());
+            });
     m_satellitePositioningContainer->onLocationSettingsChanged(SettingKey::SatellitePositioningInternal);
 
     // Spare height goes below the sections, never between them.
@@ -164,7 +171,7 @@ void LocationSettingsWidget::showAvailability()
     // The satellite section is built last; until then the constructor comes back here.
     if (!m_satellitePositioningContainer)
         return;
-    const bool reachable = m_daemonWatch->isReachable();
+    const bool reachable = DaemonLink::instance()->isReachable();
     m_networkPositioningContainer->setControlsEnabled(reachable);
     m_networkConnectivityContainer->setControlsEnabled(reachable);
     m_satellitePositioningContainer->setControlsEnabled(reachable);
@@ -178,13 +185,19 @@ void LocationSettingsWidget::showAvailability()
 
 void LocationSettingsWidget::daemonReturned()
 {
-    if (!m_daemonWatch->isReachable())
+    if (!DaemonLink::instance()->isReachable())
         return;
     // What the sections show was read before, or not at all: ask again, write nothing.
     m_networkPositioningContainer->rereadSettings();
     m_networkConnectivityContainer->rereadSettings();
     m_satellitePositioningContainer->rereadSettings();
     showAvailability();
+}
+
+void LocationSettingsWidget::showPassingNotice(const QString &text)
+{
+    showNotice(text);
+    m_noticeTimer->start();
 }
 
 void LocationSettingsWidget::showNotice(const QString &text)

@@ -12,7 +12,6 @@ class OvSeparator;
 class OvStylableWidget;
 class SatellitePositioningContainer;
 class ZepWidget;
-class DaemonWatch;
 class QTimer;
 
 /*
@@ -44,6 +43,8 @@ private:
     void showAvailability();
     void daemonReturned();
     void showNotice(const QString &text);
+    // Until the daemon answers a later write, or for a few seconds.
+    void showPassingNotice(const QString &text);
     void hideNotice();
 
     OvLabel *m_positioningLabel = nullptr;
@@ -52,7 +53,6 @@ private:
     NetworkPositioningContainer *m_networkPositioningContainer = nullptr;
     NetworkConnectivityContainer *m_networkConnectivityContainer = nullptr;
     SatellitePositioningContainer *m_satellitePositioningContainer = nullptr;
-    DaemonWatch *m_daemonWatch = nullptr;
     // In the page's column, under the heading, only while there is something to tell.
     OvLabel *m_noticeLabel = nullptr;
     QTimer *m_noticeTimer = nullptr;

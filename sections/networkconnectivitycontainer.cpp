@@ -4,7 +4,7 @@
 #include "locationsettingslistitem.h"
 #include "settingsinterface.h"
 #include "settingskeys.h"
-#include "switchrow_p.h"
+#include "switchrow.h"
 
 #include <ovbutton.h>
 #include <ovlayout.h>
@@ -25,8 +25,7 @@ NetworkConnectivityContainer::NetworkConnectivityContainer(QGraphicsItem *parent
     // Connected only now that the switch shows the stored state: building writes nothing.
     connect(m_settingsInterface, SIGNAL(valueChanged(QString)),
             this, SLOT(onLocationSettingsChanged(QString)));
-    for (OvButton *button : std::as_const(m_switchButtons))
-        connect(button, SIGNAL(toggled(bool)), this, SLOT(onLocationSettingsSwitchButtonToggled(bool)));
+    m_switchRow->bind(this, &NetworkConnectivityContainer::onLocationSettingsSwitchButtonToggled, &NetworkConnectivityContainer::networkConnectivitySwitchButtonClicked);
 
     buildLandscapeLayout();
     m_layout->setLandscapePolicy(m_landscapePolicy);
@@ -39,8 +38,6 @@ NetworkConnectivityContainer::~NetworkConnectivityContainer()
     qDebug() << "NetworkConnectivityContainer::~NetworkConnectivityContainer()" << "\n";
     delete m_settingsInterface;
     m_settingsInterface = nullptr;
-    // The switch itself belongs to the widget tree.
-    m_switchButtons.clear();
 }
 
 void NetworkConnectivityContainer::createContent()
@@ -57,7 +54,8 @@ void NetworkConnectivityContainer::createContent()
         SwitchRow::Names{QStringLiteral("ls_enable_cellular_data_connection_contentitem"),
                          QStringLiteral("ls_network_connectivity_content_item_title"),
                          QStringLiteral("ls_network_connectivity_content_item_subtitle"),
-                         QStringLiteral("ls_network_connectivity_switch_button")});
+                         QStringLiteral("ls_network_connectivity_switch_button")},
+        "NetworkConnectivityContainer::onLocationSettingsTextEdittextChanged ls_network_connectivity_switch_button value not set");
     //: Switch title
     //% "Use mobile data"
     const QString title = qtTrId("qtn_locfw_enable_cellular");
@@ -65,7 +63,6 @@ void NetworkConnectivityContainer::createContent()
     //% "Let positioning use the mobile data connection; charges may apply"
     m_switchRow->create(title, qtTrId("qtn_locfw_cellular_description"));
     m_listItem = m_switchRow->listItem();
-    m_switchButtons.append(m_switchRow->button());
 
     m_layout = new OvLayout(nullptr);
     centralWidget()->setLayout(m_layout);
@@ -80,7 +77,7 @@ void NetworkConnectivityContainer::buildLandscapeLayout()
 
     m_landscapePolicy->setOrientation(Qt::Horizontal);
     m_landscapePolicy->insertItem(0, m_listItem);
-    m_landscapePolicy->insertItem(1, m_switchButtons.first());
+    m_landscapePolicy->insertItem(1, m_switchRow->button());
 }
 
 void NetworkConnectivityContainer::buildPortraitLayout()
@@ -90,7 +87,7 @@ void NetworkConnectivityContainer::buildPortraitLayout()
 
     m_portraitPolicy->setOrientation(Qt::Horizontal);
     m_portraitPolicy->insertItem(0, m_listItem);
-    m_portraitPolicy->insertItem(1, m_switchButtons.first());
+    m_portraitPolicy->insertItem(1, m_switchRow->button());
 }
 
 void NetworkConnectivityContainer::onLocationSettingsSwitchButtonToggled(bool checked)
@@ -98,19 +95,13 @@ void NetworkConnectivityContainer::onLocationSettingsSwitchButtonToggled(bool ch
     qDebug() << "NetworkConnectivityContainer::onLocationSettingsSwitchButtonToggled( checked = "
              << checked << "  )" << "  QObject::sender() = " << sender() << "\n";
 
-    if (m_switchRow->store(sender(), checked,
-                           "NetworkConnectivityContainer::onLocationSettingsTextEdittextChanged ls_network_connectivity_switch_button value not set"))
-        emit networkConnectivitySwitchButtonClicked(checked);
+    // The row stores the toggle; a toggle from elsewhere is only reported.
+    m_switchRow->isRecognized(sender());
 }
 
 void NetworkConnectivityContainer::onLocationSettingsChanged(QString key)
 {
     qDebug() << "NetworkConnectivityContainer::onLocationSettingsChanged( Key =" << key << ")" << "\n";
-
-    // Only a change the daemon reports is followed; the page's first call costs no round trip.
-    if (!sender() || sender() != m_settingsInterface || key != SettingKey::NetworkConnectivity)
-        return;
-    m_switchRow->showStoredState();
 }
 
 void NetworkConnectivityContainer::rereadSettings()

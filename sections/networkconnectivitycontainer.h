@@ -46,7 +46,6 @@ public slots:
     void onLocationSettingsChanged(QString key);
 
 private:
-    QList<OvButton *> m_switchButtons;
     LocationSettingsListItem *m_listItem = nullptr;
     OvLayout *m_layout = nullptr;
     OvLinearLayoutPolicy *m_landscapePolicy = nullptr;

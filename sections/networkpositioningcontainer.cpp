@@ -4,7 +4,7 @@
 #include "locationsettingslistitem.h"
 #include "settingsinterface.h"
 #include "settingskeys.h"
-#include "switchrow_p.h"
+#include "switchrow.h"
 
 #include <ovbutton.h>
 #include <ovlayout.h>
@@ -25,8 +25,7 @@ NetworkPositioningContainer::NetworkPositioningContainer(QGraphicsItem *parent)
     // Connected only now that the switch shows the stored state: building writes nothing.
     connect(m_settingsInterface, SIGNAL(valueChanged(QString)),
             this, SLOT(onLocationSettingsChanged(QString)));
-    for (OvButton *button : std::as_const(m_switchButtons))
-        connect(button, SIGNAL(toggled(bool)), this, SLOT(onLocationSettingsSwitchButtonToggled(bool)));
+    m_switchRow->bind(this, &NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled, &NetworkPositioningContainer::positioningSwitchButtonClicked);
 
     buildLandscapeLayout();
     m_outerLayout->setLandscapePolicy(m_outerLandscapePolicy);
@@ -41,8 +40,6 @@ NetworkPositioningContainer::~NetworkPositioningContainer()
     qDebug() << "NetworkPositioningContainer::~NetworkPositioningContainer()" << "\n";
     delete m_settingsInterface;
     m_settingsInterface = nullptr;
-    // The switch itself belongs to the widget tree.
-    m_switchButtons.clear();
 }
 
 void NetworkPositioningContainer::createContent()
@@ -59,7 +56,8 @@ void NetworkPositioningContainer::createContent()
         SwitchRow::Names{QStringLiteral("ls_use_positioning_content_item"),
                          QStringLiteral("ls_positioning_content_item_title"),
                          QStringLiteral("ls_positioning_content_item_subtitle"),
-                         QStringLiteral("ls_positioning_switch_button")});
+                         QStringLiteral("ls_positioning_switch_button")},
+        "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled ls_positioning_switch_button value not set");
     //: Switch title
     //% "Use network positioning"
     const QString title = qtTrId("qtn_locfw_enable_positioning");
@@ -67,7 +65,6 @@ void NetworkPositioningContainer::createContent()
     //% "Find your location from nearby cell towers and Wi-Fi networks"
     m_switchRow->create(title, qtTrId("qtn_locfw_positioning_description"));
     m_listItem = m_switchRow->listItem();
-    m_switchButtons.append(m_switchRow->button());
 
     m_outerLayout = new OvLayout(nullptr);
     m_outerPortraitPolicy = new OvLinearLayoutPolicy(m_outerLayout, Qt::Vertical);
@@ -85,7 +82,7 @@ void NetworkPositioningContainer::buildLandscapeLayout()
 
     m_innerLandscapePolicy->setOrientation(Qt::Horizontal);
     m_innerLandscapePolicy->insertItem(0, m_listItem);
-    m_innerLandscapePolicy->insertItem(1, m_switchButtons.first());
+    m_innerLandscapePolicy->insertItem(1, m_switchRow->button());
 
     m_outerLandscapePolicy->setOrientation(Qt::Vertical);
     m_outerLandscapePolicy->insertItem(0, m_innerLayout);
@@ -98,7 +95,7 @@ void NetworkPositioningContainer::buildPortraitLayout()
 
     m_innerPortraitPolicy->setOrientation(Qt::Horizontal);
     m_innerPortraitPolicy->insertItem(0, m_listItem);
-    m_innerPortraitPolicy->insertItem(1, m_switchButtons.first());
+    m_innerPortraitPolicy->insertItem(1, m_switchRow->button());
 
     m_outerPortraitPolicy->setOrientation(Qt::Vertical);
     m_outerPortraitPolicy->insertItem(0, m_innerLayout);
@@ -109,9 +106,8 @@ void NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled(bool che
     qDebug() << "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled( checked = "
              << checked << "  )" << "  QObject::sender() = " << sender() << "\n";
 
-    if (m_switchRow->store(sender(), checked,
-                           "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled ls_positioning_switch_button value not set"))
-        emit positioningSwitchButtonClicked(checked);
+    // The row stores the toggle; a toggle from elsewhere is only reported.
+    m_switchRow->isRecognized(sender());
 }
 
 void NetworkPositioningContainer::onLocationSettingsChanged(QString key)
@@ -124,9 +120,6 @@ void NetworkPositioningContainer::onLocationSettingsChanged(QString key)
         buildPortraitLayout();
         buildLandscapeLayout();
     }
-    // Only a change the daemon reports is followed; the page's first call costs no round trip.
-    if (key == SettingKey::Positioning && sender() && sender() == m_settingsInterface)
-        m_switchRow->showStoredState();
 }
 
 void NetworkPositioningContainer::rereadSettings()

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "satellitepositioningcontainer.h"
 
-#include "pickernames.h"
+#include "echoedwrites.h"
+#include "pickerclient.h"
 #include "settingsinterface.h"
 #include "settingskeys.h"
+#include "switchrow.h"
 
 #include <ovbutton.h>
 #include <ovcombobox.h>
@@ -13,7 +15,6 @@
 #include <ovstylablewidget.h>
 
 #include <QAbstractItemModel>
-#include <QDBusServiceWatcher>
 #include <QDebug>
 #include <QMetaType>
 #include <QStringList>
@@ -22,10 +23,6 @@
 Q_DECL_EXPORT char testInternalGPSDisabled = 1;
 
 namespace {
-const QString &pickerService = PickerNames::service;
-const QString &pickerPath = PickerNames::path;
-const QString &pickerInterface = PickerNames::interface;
-
 QString internalGpsText()
 {
     //% "Internal GPS"
@@ -49,21 +46,19 @@ QString externalNameOf(const QVariant &value)
 {
     return value.metaType().id() == QMetaType::QString ? value.toString() : QString();
 }
-
-bool sameValue(const QVariant &a, const QVariant &b)
-{
-    return a.metaType() == b.metaType() && a == b;
-}
 }
 
 SatellitePositioningContainer::SatellitePositioningContainer(QGraphicsItem *parent)
     : OvContainer(parent)
-    , m_systemBus(QDBusConnection::systemBus())
+    , m_pickerClient(new PickerClient(this))
 {
     qDebug() << "SatellitePositioningContainer::SatellitePositioningContainer()" << "\n";
 
     m_settingsInterface = new SettingsInterface();
     m_settingsInterface->setObjectName(QStringLiteral("ls_settings_interface"));
+    // The list's own writes, whose notices come back, must not undo the pairing rules.
+    m_writes = std::make_unique<EchoedWrites>(m_settingsInterface, QStringList{
+        SettingKey::SatellitePositioningInternal, SettingKey::SatellitePositioningExternalName});
 
     createContent();
 
@@ -73,8 +68,8 @@ SatellitePositioningContainer::SatellitePositioningContainer(QGraphicsItem *pare
             this, SLOT(onLocationSettingsChanged(QString)));
     for (OvComboBox *comboBox : std::as_const(m_comboBoxes))
         connect(comboBox, SIGNAL(activated(int)), this, SLOT(onLocationSettingsButtonActivated(int)));
-    for (OvButton *button : std::as_const(m_switchButtons))
-        connect(button, SIGNAL(toggled(bool)), this, SLOT(onLocationSettingsSwitchButtonToggled(bool)));
+    m_switchRow->bind(this, &SatellitePositioningContainer::onLocationSettingsSwitchButtonToggled,
+                      &SatellitePositioningContainer::satellitePositioningSwitchButtonClicked);
 
     buildLandscapeLayout();
     m_mainLayout->setLandscapePolicy(m_mainLandscapePolicy);
@@ -99,12 +94,8 @@ SatellitePositioningContainer::~SatellitePositioningContainer()
 
     // The installed layout made the widgets children of the central widget, which deletes
     // them; one that never got there would be left behind.
-    QList<QGraphicsWidget *> widgets = {m_headingLabel, m_spacer};
-    for (OvButton *button : std::as_const(m_switchButtons))
-        widgets << button;
-    for (OvComboBox *comboBox : std::as_const(m_comboBoxes))
-        widgets << comboBox;
-    for (QGraphicsWidget *widget : std::as_const(widgets)) {
+    const QList<QGraphicsWidget *> widgets = {m_headingLabel, m_spacer, m_switchRow->button(), m_comboBoxes.value(0)};
+    for (QGraphicsWidget *widget : widgets) {
         if (widget && !widget->parentItem())
             delete widget;
     }
@@ -127,13 +118,10 @@ void SatellitePositioningContainer::createContent()
     m_headingLabel->setWordWrap(true);
     m_headingLabel->setTextElide(false);
 
-    OvButton *switchButton = new OvButton(nullptr, nullptr);
-    m_switchButtons.append(switchButton);
-    switchButton->setObjectName(QStringLiteral("ls_satellite_positioning_switch_button"));
-    switchButton->setStyleName(QStringLiteral("CommonRightSwitchInverted"));
-    switchButton->setViewType(OvButton::switchType);
-    switchButton->setCheckable(true);
-    switchButton->setChecked(m_settingsInterface->getValue(SettingKey::SatellitePositioning).toBool());
+    m_switchRow = std::make_unique<SwitchRow>(m_settingsInterface, SettingKey::SatellitePositioning,
+        SwitchRow::Names{QString(), QString(), QString(), QStringLiteral("ls_satellite_positioning_switch_button")},
+        "SatellitePositioningContainer::onLocationSettingsSwitchButtonToggled ls_satellite_positioning_switch_button value not set");
+    m_switchRow->createSwitch();
 
     m_spacer = new OvStylableWidget(nullptr);
     m_spacer->setObjectName(QStringLiteral("ls_gps_device_button_spacer"));
@@ -159,7 +147,7 @@ void SatellitePositioningContainer::createContent()
         deviceList->addItem(internalGpsText());
     } else {
         // The internal receiver cannot be the chosen one when it may not be used.
-        writeSetting(SettingKey::SatellitePositioningInternal, QVariant(false));
+        m_writes->write(SettingKey::SatellitePositioningInternal, QVariant(false));
     }
 
     m_externalName = externalNameOf(m_settingsInterface->getValue(SettingKey::SatellitePositioningExternalName));
@@ -172,11 +160,9 @@ void SatellitePositioningContainer::createContent()
 
     // Current entry: the external receiver or the pairing entry when the internal receiver
     // is allowed but not chosen, otherwise the first entry.
-    int current = 0;
-    if (!m_settingsInterface->getValue(SettingKey::SatellitePositioningInternal).toBool()
-        && !m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool())
-        current = 1;
-    deviceList->setCurrentIndex(current);
+    const bool external = !m_settingsInterface->getValue(SettingKey::SatellitePositioningInternal).toBool()
+        && !m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool();
+    deviceList->setCurrentIndex(external ? 1 : 0);
 
     m_mainLayout = new OvLayout(nullptr);
     m_mainLandscapePolicy = new OvLinearLayoutPolicy(m_mainLayout, Qt::Vertical);
@@ -200,7 +186,7 @@ void SatellitePositioningContainer::buildLandscapeLayout()
     m_mainLandscapePolicy->insertItem(0, m_deviceLayout);
 
     m_rowLandscapePolicy->insertItem(0, m_headingLabel);
-    m_rowLandscapePolicy->insertItem(1, m_switchButtons.first());
+    m_rowLandscapePolicy->insertItem(1, m_switchRow->button());
     m_mainLandscapePolicy->insertItem(0, m_rowLayout);
     m_mainLandscapePolicy->insertItem(1, m_spacer);
 }
@@ -216,29 +202,23 @@ void SatellitePositioningContainer::buildPortraitLayout()
 
     // Above the list: the heading with the switch that turns GPS on and off, then the spacer.
     m_rowPortraitPolicy->insertItem(0, m_headingLabel);
-    m_rowPortraitPolicy->insertItem(1, m_switchButtons.first());
+    m_rowPortraitPolicy->insertItem(1, m_switchRow->button());
     m_mainPortraitPolicy->insertItem(0, m_rowLayout);
     m_mainPortraitPolicy->insertItem(1, m_spacer);
 }
 
 void SatellitePositioningContainer::init()
 {
-    if (!m_systemBus.isConnected()) {
+    if (!m_pickerClient->isConnected()) {
         qDebug() << "Cannot connect to the D-Bus system bus.";
         qWarning() << "Cannot connect to the D-Bus system bus.";
     }
 
     qDebug() << "SatellitePositioningContainer::onPairNewDeviceButtonClicked systemBus.connect(...)" << "\n";
-    m_systemBus.connect(pickerService, pickerPath, pickerInterface, QStringLiteral("search_result"),
-                        this, SLOT(onPairNewDeviceDone(QString,QString)));
-
-    // A picker that went away or was replaced answers nothing this section asked for.
-    auto *pickerWatch = new QDBusServiceWatcher(pickerService, m_systemBus, QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(pickerWatch, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] { m_pairingAsked = false; });
-
-    m_pairRequest = QDBusMessage::createMethodCall(pickerService, pickerPath, pickerInterface,
-                                                   QStringLiteral("show_search_dlg"));
-    m_pairRequest << QString() << QString() << QStringList() << QStringLiteral("require");
+    m_pickerClient->listen();
+    connect(m_pickerClient, &PickerClient::answered, this, &SatellitePositioningContainer::onPairNewDeviceDone);
+    // Nothing is being paired: the list leaves the pairing entry for the one the daemon holds.
+    connect(m_pickerClient, &PickerClient::failed, this, &SatellitePositioningContainer::chooseCurrentEntry);
 }
 
 void SatellitePositioningContainer::onLocationSettingsButtonCurrentIndexChanged(int index)
@@ -269,7 +249,7 @@ void SatellitePositioningContainer::onLocationSettingsButtonActivated(int index)
     if (index == 0) {
         if (!m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool()) {
             // Refused: the list shows again what the daemon holds.
-            if (!writeSetting(SettingKey::SatellitePositioningInternal, QVariant(true)))
+            if (!m_writes->write(SettingKey::SatellitePositioningInternal, QVariant(true)))
                 chooseCurrentEntry();
             return;
         }
@@ -280,7 +260,7 @@ void SatellitePositioningContainer::onLocationSettingsButtonActivated(int index)
 
     const int count = deviceList->count();
     if (index == count - 2) {
-        if (!writeSetting(SettingKey::SatellitePositioningInternal, QVariant(false)))
+        if (!m_writes->write(SettingKey::SatellitePositioningInternal, QVariant(false)))
             chooseCurrentEntry();
     } else if (index == count - 1)
         onPairNewDeviceButtonClicked();
@@ -298,21 +278,11 @@ void SatellitePositioningContainer::onLocationSettingsSwitchButtonToggled(bool c
     qDebug() << "SatellitePositioningContainer::onLocationSettingsSwitchButtonToggled( checked = "
              << (checked ? "true" : "false") << "  )" << "  QObject::sender() = " << source << "\n";
 
-    if (!source || source->objectName() != QLatin1String("ls_satellite_positioning_switch_button"))
+    // The row stores the user's toggle after this; one set from code shows the daemon's state.
+    if (!m_switchRow->isUsersToggle(source))
         return;
-    // Set from code: the daemon already holds this state, or refused it a moment ago.
-    if (m_settingSwitch)
-        return;
-
     if (OvComboBox *deviceList = m_comboBoxes.value(0))
         deviceList->setEnabled(true);
-
-    if (m_settingsInterface->setValue(SettingKey::SatellitePositioning, QVariant(checked))) {
-        emit satellitePositioningSwitchButtonClicked(checked);
-        return;
-    }
-    qWarning() << "SatellitePositioningContainer::onLocationSettingsSwitchButtonToggled ls_satellite_positioning_switch_button value not set";
-    showSwitchState(!checked);
 }
 
 void SatellitePositioningContainer::onLocationSettingsChanged(QString key)
@@ -323,14 +293,11 @@ void SatellitePositioningContainer::onLocationSettingsChanged(QString key)
     if (!sender() || sender() != m_settingsInterface)
         return;
 
-    QVariant value;
-    if (key == SettingKey::SatellitePositioning) {
-        showStoredSwitchState();
-    } else if (key == SettingKey::SatellitePositioningInternal) {
-        if (!isOwnEcho(key, &value))
+    if (key == SettingKey::SatellitePositioningInternal) {
+        if (!m_writes->isEcho(key))
             chooseCurrentEntry();
     } else if (key == SettingKey::SatellitePositioningExternalName) {
-        if (!isOwnEcho(key, &value))
+        if (!m_writes->isEcho(key))
             fillDeviceList();
     } else if (key == SettingKey::InternalGpsDisabled) {
         fillDeviceList();
@@ -341,28 +308,20 @@ void SatellitePositioningContainer::onPairNewDeviceButtonClicked()
 {
     qDebug() << "SatellitePositioningContainer::onPairNewDeviceButtonClic ked" << "\n";
     qDebug() << "SatellitePositioningContainer::onPairNewDeviceButtonClicked systemBus.call("
-             << m_pairRequest << ")" << "\n";
-    // The picker answers later with search_result; its reply to the request says nothing.
-    // No picker, one that refused or one that did not reply in time: nothing is being
-    // paired, so the list leaves the pairing entry for the one the daemon holds.
-    const QDBusMessage reply = m_systemBus.call(m_pairRequest, QDBus::Block, SettingsInterface::replyTimeoutMs);
-    m_pairingAsked = reply.type() != QDBusMessage::ErrorMessage;
-    if (!m_pairingAsked)
-        chooseCurrentEntry();
+             << m_pickerClient->request() << ")" << "\n";
+    m_pickerClient->ask();
 }
 
 void SatellitePositioningContainer::rereadSettings()
 {
-    // Whatever was written before is what the daemon is asked for now.
-    m_pendingEchoes.clear();
-    showStoredSwitchState();
+    m_writes->forget();
+    m_switchRow->showStoredState();
     fillDeviceList();
 }
 
 void SatellitePositioningContainer::setControlsEnabled(bool enabled)
 {
-    for (OvButton *button : std::as_const(m_switchButtons))
-        button->setEnabled(enabled);
+    m_switchRow->setEnabled(enabled);
     for (OvComboBox *comboBox : std::as_const(m_comboBoxes)) {
         comboBox->setEnabled(enabled);
         // Off, the list shows no entry: none was read. Rereading the settings picks one again.
@@ -373,11 +332,6 @@ void SatellitePositioningContainer::setControlsEnabled(bool enabled)
 
 void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString name)
 {
-    if (!m_pairingAsked) {
-        qWarning() << "SatellitePositioningContainer::onPairNewDeviceDone() ignored: this section asked the picker for nothing";
-        return;
-    }
-    m_pairingAsked = false;
     qDebug() << "SatellitePositioningContainer::onPairNewDeviceDone(" << "address = " << address
              << "name = " << name << ")" << "\n";
 
@@ -395,15 +349,13 @@ void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString
             deviceList->setCurrentIndex(0);
             deviceList->setItemText(0, selectExternalText());
             return;
-        case 2:
-            if (!m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool()) {
-                deviceList->setCurrentIndex(0);
-                deviceList->setItemText(1, selectExternalText());
-            } else {
-                deviceList->setCurrentIndex(0);
-                deviceList->setItemText(1, selectAnotherText());
-            }
+        case 2: {
+            // Layout A offers to pair one, layout D another.
+            const bool internalDisabled = m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool();
+            deviceList->setCurrentIndex(0);
+            deviceList->setItemText(1, internalDisabled ? selectAnotherText() : selectExternalText());
             return;
+        }
         case 3: {
             const bool internal = m_settingsInterface->getValue(SettingKey::SatellitePositioningInternal).toBool();
             const QString storedName =
@@ -425,14 +377,29 @@ void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString
 
     qDebug() << "Changed to use external BT GPS";
     // Stored first, so that the daemon holds the receiver even if the list cannot follow.
-    writeSetting(SettingKey::SatellitePositioningExternalAddress, QVariant(address));
-    writeSetting(SettingKey::SatellitePositioningInternal, QVariant(false));
-    writeSetting(SettingKey::SatellitePositioningExternalName, QVariant(name));
-    if (name.isEmpty())
+    if (!storeReceiver(address, name) || name.isEmpty())
         return;
+    showNewReceiver(address, name);
+}
 
+// All three writes are made; after a refused one the list shows what the daemon holds, never
+// a name nobody stored.
+bool SatellitePositioningContainer::storeReceiver(const QString &address, const QString &name)
+{
+    bool stored = m_writes->write(SettingKey::SatellitePositioningExternalAddress, QVariant(address));
+    stored = m_writes->write(SettingKey::SatellitePositioningInternal, QVariant(false)) && stored;
+    stored = m_writes->write(SettingKey::SatellitePositioningExternalName, QVariant(name)) && stored;
+    if (stored)
+        return true;
+    m_externalAddress = m_settingsInterface->getValue(SettingKey::SatellitePositioningExternalAddress).toString();
+    fillDeviceList();
+    return false;
+}
+
+void SatellitePositioningContainer::showNewReceiver(const QString &address, const QString &name)
+{
+    OvComboBox *deviceList = m_comboBoxes.value(0);
     qDebug() << "SatellitePositioningContainer::onPairNewDeviceDone()  external GPS Device returned address is non-empty";
-
     const int count = deviceList->count();
     if (count == 0)
         qWarning("GPS device item list is empty");
@@ -527,44 +494,4 @@ void SatellitePositioningContainer::fillDeviceList()
             deviceList->addItem(entry);
     }
     chooseCurrentEntry();
-}
-
-void SatellitePositioningContainer::showStoredSwitchState()
-{
-    const QVariant stored = m_settingsInterface->getValue(SettingKey::SatellitePositioning);
-    // A failed read gives no state to show: keep the switch as it is.
-    if (stored.typeId() == QMetaType::Bool)
-        showSwitchState(stored.toBool());
-}
-
-void SatellitePositioningContainer::showSwitchState(bool checked)
-{
-    OvButton *button = m_switchButtons.value(0);
-    if (!button || button->isChecked() == checked)
-        return;
-    m_settingSwitch = true;
-    button->setChecked(checked);
-    m_settingSwitch = false;
-}
-
-bool SatellitePositioningContainer::writeSetting(const QString &key, const QVariant &value)
-{
-    const bool stored = m_settingsInterface->setValue(key, value);
-    if (stored && (key == SettingKey::SatellitePositioningInternal
-                   || key == SettingKey::SatellitePositioningExternalName))
-        m_pendingEchoes.insert(key, value);
-    return stored;
-}
-
-// Reads the key; true when the daemon holds what this section wrote last, which makes the
-// notification the echo of that write.
-bool SatellitePositioningContainer::isOwnEcho(const QString &key, QVariant *current)
-{
-    *current = m_settingsInterface->getValue(key);
-    const auto it = m_pendingEchoes.constFind(key);
-    if (it == m_pendingEchoes.constEnd())
-        return false;
-    const bool echo = sameValue(it.value(), *current);
-    m_pendingEchoes.erase(it);
-    return echo;
 }

@@ -4,20 +4,22 @@
 
 #include <ovcontainer.h>
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
+class EchoedWrites;
 class OvButton;
 class OvComboBox;
 class OvLabel;
 class OvLayout;
 class OvLinearLayoutPolicy;
 class OvStylableWidget;
+class PickerClient;
 class SettingsInterface;
+class SwitchRow;
 
 // Exported for outside test tools; the section itself never reads it.
 extern Q_DECL_EXPORT char testInternalGPSDisabled;
@@ -26,7 +28,7 @@ extern Q_DECL_EXPORT char testInternalGPSDisabled;
  * The satellite positioning block of the settings page: a heading with the GPS on/off switch,
  * and the GPS-device list from which the user chooses the internal receiver, the external
  * Bluetooth receiver paired last, or an entry that pairs a new one through the Bluetooth
- * device picker on the system bus.
+ * device picker on the system bus (PickerClient).
  */
 class SatellitePositioningContainer : public OvContainer
 {
@@ -45,6 +47,7 @@ public:
     // Shows the daemon's values again, as on their change notifications; writes nothing.
     void rereadSettings();
     void setControlsEnabled(bool enabled);
+    PickerClient *pickerClient() const { return m_pickerClient; }
 
 signals:
     void gpsDeviceButtonClicked();
@@ -62,15 +65,11 @@ public slots:
 private:
     void fillDeviceList();
     void chooseCurrentEntry();
-    void showStoredSwitchState();
-    void showSwitchState(bool checked);
-    bool writeSetting(const QString &key, const QVariant &value);
-    bool isOwnEcho(const QString &key, QVariant *current);
+    bool storeReceiver(const QString &address, const QString &name);
+    void showNewReceiver(const QString &address, const QString &name);
 
     QList<OvComboBox *> m_comboBoxes;
-    QList<OvButton *> m_switchButtons;
-    QDBusConnection m_systemBus;
-    QDBusMessage m_pairRequest;
+    PickerClient *m_pickerClient = nullptr;
     OvLabel *m_headingLabel = nullptr;
     OvStylableWidget *m_spacer = nullptr;
     OvLayout *m_mainLayout = nullptr;
@@ -85,16 +84,8 @@ private:
     SettingsInterface *m_settingsInterface = nullptr;
     QString m_externalName;
     QString m_externalAddress;
-
-    // Values this section stored in the daemon whose change notification has not come back
-    // yet: the echo of an own write must not undo what the pairing rules did to the list.
-    QHash<QString, QVariant> m_pendingEchoes;
-    // Set while the switch is set from code (turn-back, daemon change): such a toggle is
-    // not a user's choice and is never written.
-    bool m_settingSwitch = false;
-    // From the picker's reply to this section's request until its answer: the picker also
-    // answers other programs, whose receivers are not the user's choice here.
-    bool m_pairingAsked = false;
+    std::unique_ptr<EchoedWrites> m_writes;
+    std::unique_ptr<SwitchRow> m_switchRow;
 };
 
 #endif

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "switchrow_p.h"
+#include "switchrow.h"
 
 #include "locationsettingslistitem.h"
 #include "settingsinterface.h"
@@ -22,10 +22,11 @@ void configure(OvLabel *label, const QString &objectName, const char *styleName)
 }
 }
 
-SwitchRow::SwitchRow(SettingsInterface *settings, const QString &key, const Names &names)
+SwitchRow::SwitchRow(SettingsInterface *settings, const QString &key, const Names &names, const char *notStoredWarning)
     : m_settings(settings)
     , m_key(key)
     , m_names(names)
+    , m_notStoredWarning(notStoredWarning)
 {
 }
 
@@ -37,7 +38,11 @@ void SwitchRow::create(const QString &title, const QString &subtitle)
     configure(m_listItem->titleLabelWidget(), m_names.title, "CommonTitleInverted");
     m_listItem->setSubtitle(subtitle);
     configure(m_listItem->subtitleLabelWidget(), m_names.subtitle, "CommonSubTextInverted");
+    createSwitch();
+}
 
+void SwitchRow::createSwitch()
+{
     m_button = new OvButton(nullptr, nullptr);
     m_button->setObjectName(m_names.button);
     m_button->setStyleName(QStringLiteral("CommonRightSwitchInverted"));
@@ -46,22 +51,42 @@ void SwitchRow::create(const QString &title, const QString &subtitle)
     m_button->setChecked(m_settings->getValue(m_key).toBool());
 }
 
-bool SwitchRow::store(QObject *sender, bool checked, const char *notStoredWarning)
+void SwitchRow::bind()
+{
+    connect(m_button, &OvButton::toggled, this, &SwitchRow::store);
+    // Only a change the daemon reports is followed; the page's first call costs no round trip.
+    connect(m_settings, &SettingsInterface::valueChanged, this, [this](const QString &key) {
+        if (key == m_key)
+            showStoredState();
+    });
+}
+
+bool SwitchRow::isUsersToggle(QObject *sender) const
+{
+    // Only this row's own switch: another with the same name is not the user's tap here.
+    return !m_showingState && sender && sender == m_button && sender->objectName() == m_names.button;
+}
+
+bool SwitchRow::isRecognized(QObject *sender) const
+{
+    if (m_showingState || isUsersToggle(sender))
+        return true;
+    qDebug() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized" << "\n";
+    qWarning() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized";
+    return false;
+}
+
+void SwitchRow::store(bool checked)
 {
     if (m_showingState)
-        return false;
-    // Only this row's own switch: another with the same name is not the user's tap here.
-    if (!sender || sender != m_button || sender->objectName() != m_names.button) {
-        qDebug() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized" << "\n";
-        qWarning() << "LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized";
-        return false;
+        return;
+    if (m_settings->setValue(m_key, QVariant(checked))) {
+        emit stored(checked);
+        return;
     }
-    if (m_settings->setValue(m_key, QVariant(checked)))
-        return true;
-    qWarning() << notStoredWarning;
+    qWarning() << m_notStoredWarning;
     // The daemon still holds the previous state; show that one, without writing it.
     showState(!checked);
-    return false;
 }
 
 void SwitchRow::showStoredState()
@@ -78,6 +103,8 @@ void SwitchRow::setEnabled(bool enabled)
 
 void SwitchRow::showState(bool checked)
 {
+    if (m_button->isChecked() == checked)
+        return;
     m_showingState = true;
     m_button->setChecked(checked);
     m_showingState = false;

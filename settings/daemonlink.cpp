@@ -1,105 +1,205 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "daemonlink_p.h"
+#include "daemonlink.h"
 
-#include "settingsinterface.h"
+#include "dbusnames.h"
+#include "settingsproxy.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
+#include <QGlobalStatic>
+
+Q_GLOBAL_STATIC(DaemonLink, theLink)
 
 namespace {
-DaemonLink *sharedLink = nullptr;
-int users = 0;
-}
-
-DaemonLink *DaemonLink::acquire()
-{
-    if (!sharedLink)
-        sharedLink = new DaemonLink();
-    ++users;
-    return sharedLink;
-}
-
-void DaemonLink::release()
-{
-    if (--users == 0) {
-        delete sharedLink;
-        sharedLink = nullptr;
-    }
+const QString notAsked = QStringLiteral("The positioning daemon did not answer; it is not asked again until it shows life");
 }
 
 DaemonLink *DaemonLink::instance()
 {
-    return sharedLink;
+    return theLink();
 }
 
 DaemonLink::DaemonLink()
 {
-    m_watcher = new QDBusServiceWatcher(SettingsInterface::dbusService, QDBusConnection::sessionBus(),
-                                        QDBusServiceWatcher::WatchForOwnerChange, this);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    m_proxy = new SettingsProxy(Locatord::service, Locatord::path, bus, this);
+    m_proxy->setTimeout(replyTimeoutMs);
+    m_watcher = new QDBusServiceWatcher(Locatord::service, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-            [this](const QString &, const QString &, const QString &newOwner) { ownerChanged(newOwner); });
+            [this](const QString &, const QString &, const QString &newOwner) {
+                if (newOwner.isEmpty()) {
+                    take(Unanswered);
+                    return;
+                }
+                // A daemon that took the name anew may hold other values than the one before it.
+                setReachable(true);
+                post(&DaemonLink::returned);
+            });
+    // The bus connection goes with the application: nothing of it may outlive it.
+    qAddPostRoutine(teardownAtExit);
 }
 
-void DaemonLink::take(DaemonWatch::Outcome outcome)
+DaemonLink::~DaemonLink()
 {
-    if (outcome == DaemonWatch::Unanswered) {
-        if (m_reachable) {
-            m_reachable = false;
-            emit reachabilityChanged(false);
-        }
+    qRemovePostRoutine(teardownAtExit);
+}
+
+void DaemonLink::teardownAtExit()
+{
+    if (theLink.exists())
+        theLink()->teardown();
+}
+
+void DaemonLink::teardown()
+{
+    delete m_watcher;
+    m_watcher = nullptr;
+    delete m_proxy;
+    m_proxy = nullptr;
+    m_reachable = false;
+}
+
+DaemonLink::Silence DaemonLink::silenceOf(const QDBusError &error)
+{
+    switch (error.type()) {
+    case QDBusError::NoError:
+        return Silence::None;
+    case QDBusError::NoReply:
+    case QDBusError::Timeout:
+    case QDBusError::TimedOut:
+        return Silence::Stalled;
+    case QDBusError::ServiceUnknown:
+    case QDBusError::Disconnected:
+    case QDBusError::NoServer:
+    case QDBusError::NoNetwork:
+        return Silence::Absent;
+    default:
+        // Spawn.*: the bus could not start the daemon, or it ended at once (a store it may not read).
+        if (error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")
+            || error.name().startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn.")))
+            return Silence::Absent;
+        return Silence::None;
+    }
+}
+
+void DaemonLink::attach()
+{
+    ++m_clients;
+}
+
+void DaemonLink::detach()
+{
+    if (--m_clients > 0 || !m_proxy)
+        return;
+    // Nobody shows what it knew; the next client starts by asking.
+    ++m_epoch;
+    m_reachable = true;
+}
+
+bool DaemonLink::hasOwner() const
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface()->serviceOwner(Locatord::service).isValid();
+}
+
+bool DaemonLink::read(const QString &key, QVariant *value, QString *error)
+{
+    if (!m_reachable) {
+        *error = notAsked;
+        return false;
+    }
+    QDBusPendingReply<QDBusVariant> reply = m_proxy->getSetting(key);
+    reply.waitForFinished();
+    if (reply.isValid()) {
+        take(Answered);
+        *value = reply.value().variant();
+        return true;
+    }
+    take(silenceOf(reply.error()) == Silence::None ? Answered : Unanswered);
+    *error = reply.error().message();
+    return false;
+}
+
+bool DaemonLink::write(const QString &key, const QVariant &value, QString *error)
+{
+    if (!m_reachable) {
+        *error = notAsked;
+        return false;
+    }
+    // Wrapped, so that the value goes out as a D-Bus variant and not as its bare type.
+    QDBusPendingReply<bool> reply = m_proxy->setSetting(key, QDBusVariant(value));
+    reply.waitForFinished();
+    if (reply.isValid() && reply.value()) {
+        take(Stored);
+        return true;
+    }
+    take(silenceOf(reply.error()) == Silence::None ? NotStored : Unanswered);
+    *error = reply.error().message();
+    return false;
+}
+
+void DaemonLink::take(Outcome outcome)
+{
+    if (outcome == Unanswered) {
+        setReachable(false);
         // A stalled daemon keeps its name: only a call can tell when it answers again.
         probe();
         return;
     }
     if (!m_reachable) {
-        m_reachable = true;
-        emit reachabilityChanged(true);
-        emit returned();
+        setReachable(true);
+        post(&DaemonLink::returned);
     }
-    if (outcome == DaemonWatch::Stored)
-        emit stored();
-    else if (outcome == DaemonWatch::NotStored)
-        emit notStored();
+    if (outcome == Stored)
+        post(&DaemonLink::stored);
+    else if (outcome == NotStored)
+        post(&DaemonLink::notStored);
 }
 
-void DaemonLink::ownerChanged(const QString &newOwner)
+void DaemonLink::setReachable(bool reachable)
 {
-    if (newOwner.isEmpty()) {
-        take(DaemonWatch::Unanswered);
+    if (!m_proxy || m_reachable == reachable)
         return;
-    }
-    // A daemon that took the name anew may hold other values than the one before it.
-    if (!m_reachable) {
-        m_reachable = true;
-        emit reachabilityChanged(true);
-    }
-    emit returned();
+    m_reachable = reachable;
+    post(&DaemonLink::reachabilityChanged);
+}
+
+void DaemonLink::post(void (DaemonLink::*signal)())
+{
+    QMetaObject::invokeMethod(this, signal, Qt::QueuedConnection);
 }
 
 void DaemonLink::probe()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (m_probing || !bus.isConnected())
+    if (m_probing || !m_proxy || !bus.isConnected())
         return;
     m_probing = true;
     // Answered by the daemon's D-Bus library itself: it asks nothing of the settings. Sent to
     // the name, it also starts a daemon that the bus can activate.
-    const QDBusMessage ping = QDBusMessage::createMethodCall(SettingsInterface::dbusService, SettingsInterface::dbusPath,
+    const QDBusMessage ping = QDBusMessage::createMethodCall(Locatord::service, Locatord::path,
                                                              QStringLiteral("org.freedesktop.DBus.Peer"),
                                                              QStringLiteral("Ping"));
     auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(ping), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this, epoch = m_epoch](QDBusPendingCallWatcher *call) {
         call->deleteLater();
         m_probing = false;
-        if (m_reachable)
+        if (m_reachable || epoch != m_epoch)
             return;
-        if (!call->isError())
-            take(DaemonWatch::Answered);
-        else if (call->error().type() == QDBusError::NoReply || call->error().type() == QDBusError::Timeout)
+        switch (silenceOf(call->error())) {
+        case Silence::None:
+            take(Answered);
+            break;
+        case Silence::Stalled:
             probe(); // still stalled: ask again, one call at a time
-        // Otherwise nobody owns the name: the watcher tells when someone does.
+            break;
+        case Silence::Absent:
+            break; // the watcher tells when someone owns the name
+        }
     });
 }

@@ -1,85 +1,57 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "settingsinterface.h"
 
-#include "daemonlink_p.h"
-#include "daemonwatch.h"
-#include "settingsproxy_p.h"
+#include "dbusnames.h"
+#include "daemonlink.h"
 
 #include <QDBusConnection>
-#include <QDBusReply>
-#include <QDBusVariant>
 #include <QDebug>
 
-const QString SettingsInterface::dbusService = QStringLiteral("com.telva.locatord.settings");
-const QString SettingsInterface::dbusPath = QStringLiteral("/com/telva/locatord/settings");
-const QString SettingsInterface::dbusIface = QStringLiteral("com.telva.location.settings");
-
-namespace {
-const QString notAsked = QStringLiteral("The positioning daemon did not answer; it is not asked again until it shows life");
-}
+const QString SettingsInterface::dbusService = Locatord::service;
+const QString SettingsInterface::dbusPath = Locatord::path;
+const QString SettingsInterface::dbusIface = Locatord::interface;
 
 SettingsInterface::SettingsInterface()
     : QObject(nullptr)
 {
-    DaemonLink::acquire();
+    DaemonLink::instance()->attach();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         qWarning("Could not connect to session bus!");
-
-    m_interface = new SettingsProxy(dbusService, dbusPath, dbusIface, bus);
-    m_interface->setTimeout(replyTimeoutMs);
-    if (!m_interface->isValid())
+    if (!DaemonLink::instance()->hasOwner())
         qWarning("Could not connect to locatord dbus interface!");
-
+    // Each client hears the daemon's notices itself; the bus sends them once all the same.
     bus.connect(dbusService, dbusPath, dbusIface, QStringLiteral("valueChanged"),
                 this, SLOT(settingsChanged(QString)));
 }
 
 SettingsInterface::~SettingsInterface()
 {
-    delete m_interface;
-    m_interface = nullptr;
-    DaemonLink::release();
+    DaemonLink::instance()->detach();
 }
 
 QVariant SettingsInterface::getValue(QString key)
 {
-    if (!DaemonWatch::mayCall()) {
-        qWarning() << "Failed to read settings:" << notAsked;
-        return QVariant(0);
-    }
-    // QDBusReply checks that the first argument is there and is a variant.
-    const QDBusReply<QDBusVariant> reply = m_interface->call(QStringLiteral("getSetting"), key);
-    if (reply.isValid()) {
-        DaemonWatch::report(DaemonWatch::Answered);
-        return reply.value().variant();
-    }
-    DaemonWatch::report(DaemonWatch::isUnanswered(reply.error()) ? DaemonWatch::Unanswered : DaemonWatch::Answered);
-    qWarning() << "Failed to read settings:" << reply.error().message();
+    QVariant value;
+    QString error;
+    if (DaemonLink::instance()->read(key, &value, &error))
+        return value;
+    qWarning() << "Failed to read settings:" << error;
     return QVariant(0);
 }
 
 bool SettingsInterface::setValue(QString key, QVariant value)
 {
-    if (!DaemonWatch::mayCall()) {
-        qDebug() << "Error saving settings:" << notAsked;
-        return false;
-    }
-    // Wrapped, so that the value goes out as a D-Bus variant and not as its bare type.
-    const QDBusReply<bool> reply = m_interface->call(QStringLiteral("setSetting"), key,
-                                                     QVariant::fromValue(QDBusVariant(value)));
-    if (reply.isValid() && reply.value()) {
-        DaemonWatch::report(DaemonWatch::Stored);
+    QString error;
+    if (DaemonLink::instance()->write(key, value, &error))
         return true;
-    }
-    DaemonWatch::report(DaemonWatch::isUnanswered(reply.error()) ? DaemonWatch::Unanswered : DaemonWatch::NotStored);
-    qDebug() << "Error saving settings:" << reply.error().message();
+    qDebug() << "Error saving settings:" << error;
     return false;
 }
 
 void SettingsInterface::settingsChanged(QString key)
 {
     // Only the owner of the daemon's name gets through to here: it lives.
-    DaemonWatch::report(DaemonWatch::Answered);
+    DaemonLink::instance()->heardFrom();
     emit valueChanged(key);
 }

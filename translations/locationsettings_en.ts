@@ -84,5 +84,10 @@
         <extracomment>Notice under the heading after the positioning service refused a change</extracomment>
         <translation>The setting could not be saved</translation>
     </message>
+    <message id="qtn_locfw_pairing_unavailable">
+        <source>Bluetooth pairing is not available right now</source>
+        <extracomment>Notice under the heading when the Bluetooth device picker cannot pair a receiver</extracomment>
+        <translation>Bluetooth pairing is not available right now</translation>
+    </message>
 </context>
 </TS>

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "settingsschema.h"
 
+#include "settingskeys.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -45,21 +47,21 @@ QString textProblem(const QString &text)
 const QList<SettingsSchema::Key> &SettingsSchema::keys()
 {
     static const QList<Key> table = {
-        {QStringLiteral("Positioning"), Type::Bool, true, false, Limit::None,
+        {SettingKey::Positioning, Type::Bool, true, false, Limit::None,
          QStringLiteral("network-based positioning on or off")},
-        {QStringLiteral("NetworkConnectivity"), Type::Bool, true, false, Limit::None,
+        {SettingKey::NetworkConnectivity, Type::Bool, true, false, Limit::None,
          QStringLiteral("use of the cellular data connection for positioning")},
-        {QStringLiteral("SuplForced"), Type::Bool, false, true, Limit::None,
+        {SettingKey::SuplForced, Type::Bool, false, true, Limit::None,
          QStringLiteral("assisted positioning forced by the operator")},
-        {QStringLiteral("SatellitePositioning"), Type::Bool, true, false, Limit::None,
+        {SettingKey::SatellitePositioning, Type::Bool, true, false, Limit::None,
          QStringLiteral("satellite positioning (GPS) on or off")},
-        {QStringLiteral("SatellitePositioningInternal"), Type::Bool, true, false, Limit::None,
+        {SettingKey::SatellitePositioningInternal, Type::Bool, true, false, Limit::None,
          QStringLiteral("true: the internal GPS receiver is used; false: the external one")},
-        {QStringLiteral("InternalGpsDisabled"), Type::Bool, false, true, Limit::None,
+        {SettingKey::InternalGpsDisabled, Type::Bool, false, true, Limit::None,
          QStringLiteral("the internal GPS receiver is not offered")},
-        {QStringLiteral("SatellitePositioningExternalName"), Type::String, QStringLiteral(""), false,
+        {SettingKey::SatellitePositioningExternalName, Type::String, QStringLiteral(""), false,
          Limit::DeviceName, QStringLiteral("display name of the external Bluetooth GPS receiver")},
-        {QStringLiteral("SatellitePositioningExternalAddress"), Type::String, QStringLiteral(""), false,
+        {SettingKey::SatellitePositioningExternalAddress, Type::String, QStringLiteral(""), false,
          Limit::Address, QStringLiteral("Bluetooth address of the external GPS receiver")},
     };
     return table;

@@ -2,22 +2,11 @@
 #ifndef SETTINGSSCHEMA_H
 #define SETTINGSSCHEMA_H
 
+#include "dbusnames.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
-
-// D-Bus names shared by the daemon and its clients.
-namespace Locatord {
-inline const QString service = QStringLiteral("com.telva.locatord.settings");
-inline const QString path = QStringLiteral("/com/telva/locatord/settings");
-inline const QString interface = QStringLiteral("com.telva.location.settings");
-
-inline const QString errorUnknownKey = QStringLiteral("com.telva.location.Error.UnknownKey");
-inline const QString errorWrongType = QStringLiteral("com.telva.location.Error.WrongType");
-inline const QString errorInvalidValue = QStringLiteral("com.telva.location.Error.InvalidValue");
-inline const QString errorPolicyKey = QStringLiteral("com.telva.location.Error.PolicyKey");
-inline const QString errorStoreFailed = QStringLiteral("com.telva.location.Error.StoreFailed");
-} // namespace Locatord
 
 /*
  * The keys the daemon knows, with their types, defaults and limits, and the checks every

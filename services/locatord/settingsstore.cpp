@@ -88,9 +88,11 @@ int SettingsStore::failure(Step) const
     return 0;
 }
 
-SettingsStore::Contents SettingsStore::parse(const QByteArray &data)
+SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
 {
-    Contents result;
+    LoadResult result;
+    result.status = LoadStatus::Corrupt;
+    result.values = SettingsSchema::defaults();
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(data, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -112,16 +114,15 @@ SettingsStore::Contents SettingsStore::parse(const QByteArray &data)
     const QJsonValue settings = top.value(settingsField);
     if (number > formatVersion) {
         // A newer daemon's file: whatever of it this one understands is served, nothing more.
-        result.kind = Contents::Newer;
+        result.status = LoadStatus::Newer;
         result.error = QStringLiteral("format %1").arg(number, 0, 'g', 17);
     } else if (!settings.isObject()) {
         result.error = QStringLiteral("\"settings\" is missing or not an object");
         return result;
     } else {
-        result.kind = Contents::Valid;
+        result.status = LoadStatus::Loaded;
     }
 
-    result.values = SettingsSchema::defaults();
     const QJsonObject entries = settings.toObject();
     for (auto it = entries.begin(); it != entries.end(); ++it) {
         const SettingsSchema::Key *key = SettingsSchema::find(it.key());
@@ -156,21 +157,20 @@ SettingsStore::LoadResult SettingsStore::load()
     LoadResult result;
     result.values = SettingsSchema::defaults();
     m_unknown = QJsonObject();
-    m_refusal.clear();
     m_original.clear();
     m_onDisk.clear();
+    m_newerFormat.clear();
 
     const QByteArray path = encode(m_fileName);
     const auto unreadable = [&](int code) {
-        result.status = LoadStatus::Unreadable;
+        m_state = result.status = LoadStatus::Unreadable;
         result.error = QStringLiteral("cannot be read: %1").arg(systemError(code));
-        m_refusal = QStringLiteral("%1 could not be read; not writing over it").arg(m_fileName);
         return result;
     };
     struct stat st;
     if (::stat(path.constData(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
-            result.status = LoadStatus::Missing;
+            m_state = result.status = LoadStatus::Missing;
             return result;
         }
         return unreadable(errno);
@@ -181,15 +181,18 @@ SettingsStore::LoadResult SettingsStore::load()
         fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
             return unreadable(errno);
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (::fstat(fd, &st) != 0) {
+            const int code = errno;
             ::close(fd);
-            st.st_mode = S_IFSOCK;
+            return unreadable(code);
         }
+        // Swapped since the check: st now tells what was opened.
+        if (!S_ISREG(st.st_mode))
+            ::close(fd);
     }
     if (!S_ISREG(st.st_mode)) {
-        result.status = LoadStatus::NotAFile;
+        m_state = result.status = LoadStatus::NotAFile;
         result.error = QStringLiteral("is %1, not a regular file").arg(kindOf(st.st_mode));
-        m_refusal = QStringLiteral("%1 is not a regular file; not writing over it").arg(m_fileName);
         return result;
     }
 
@@ -210,36 +213,49 @@ SettingsStore::LoadResult SettingsStore::load()
     }
     ::close(fd);
 
-    const Contents contents = parse(data);
-
-    if (contents.kind == Contents::Garbage) {
-        result.status = LoadStatus::Corrupt;
-        result.error = contents.error;
+    result = parse(data);
+    m_state = result.status;
+    if (result.status == LoadStatus::Corrupt) {
         QString moveError;
         QString target;
         if (resolve(&target, &moveError))
             result.movedTo = moveAside(target, &moveError);
-        if (result.movedTo.isEmpty()) {
-            m_refusal = QStringLiteral("%1 could not be read nor moved aside; not writing over it").arg(m_fileName);
+        if (result.movedTo.isEmpty())
             result.error += QStringLiteral("; it could not be moved aside: %1").arg(moveError);
-        }
+        else
+            m_state = LoadStatus::Missing;
         return result;
     }
-    result.values = contents.values;
-    result.dropped = contents.dropped;
-    if (contents.kind == Contents::Newer) {
-        result.status = LoadStatus::Newer;
-        result.error = QStringLiteral("%1 belongs to a newer version of locatord (%2); it is read, never written")
-                           .arg(m_fileName, contents.error);
-        m_refusal = result.error;
+    if (result.status == LoadStatus::Newer) {
+        m_newerFormat = result.error;
+        result.error = refusal();
+        result.unknown = QJsonObject();
         return result;
     }
-    result.status = LoadStatus::Loaded;
     m_onDisk = data.isNull() ? QByteArray("") : data;
-    m_unknown = contents.unknown;
+    m_unknown = result.unknown;
     if (!result.dropped.isEmpty())
-        m_original = data.isNull() ? QByteArray("") : data;
+        m_original = m_onDisk;
     return result;
+}
+
+QString SettingsStore::refusal() const
+{
+    switch (m_state) {
+    case LoadStatus::Loaded:
+    case LoadStatus::Missing:
+        break;
+    case LoadStatus::Corrupt:
+        return QStringLiteral("%1 could not be read nor moved aside; not writing over it").arg(m_fileName);
+    case LoadStatus::Newer:
+        return QStringLiteral("%1 belongs to a newer version of locatord (%2); it is read, never written")
+            .arg(m_fileName, m_newerFormat);
+    case LoadStatus::NotAFile:
+        return QStringLiteral("%1 is not a regular file; not writing over it").arg(m_fileName);
+    case LoadStatus::Unreadable:
+        return QStringLiteral("%1 could not be read; not writing over it").arg(m_fileName);
+    }
+    return QString();
 }
 
 void SettingsStore::removeLeftovers() const
@@ -340,14 +356,12 @@ bool SettingsStore::replace(const QString &target, const QByteArray &data, QStri
     }
     if (injected(Step::Sync) || ::fsync(fd) != 0)
         return discard(QStringLiteral("sync"), errno, true);
-    // close() can report what the file system deferred; the descriptor is gone either way.
-    const int closed = injected(Step::Close) ? -1 : ::close(fd);
-    if (closed != 0) {
-        const int code = errno;
-        if (failure(Step::Close))
-            ::close(fd);
-        return discard(QStringLiteral("write"), code, false);
-    }
+    // close() can report what the file system deferred; the descriptor is gone either way,
+    // so a failure made by a test closes it too.
+    const bool closeFails = injected(Step::Close);
+    const int injectedCode = errno;
+    if (::close(fd) != 0 || closeFails)
+        return discard(QStringLiteral("write"), closeFails ? injectedCode : errno, false);
 
     struct stat st;
     const bool existed = ::lstat(path.constData(), &st) == 0;
@@ -370,8 +384,9 @@ bool SettingsStore::replace(const QString &target, const QByteArray &data, QStri
 
 bool SettingsStore::save(const QVariantMap &values, QString *error)
 {
-    if (!m_refusal.isEmpty()) {
-        *error = m_refusal;
+    const QString refused = refusal();
+    if (!refused.isEmpty()) {
+        *error = refused;
         return false;
     }
     QString target;

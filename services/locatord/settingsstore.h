@@ -29,20 +29,14 @@ public:
     // The system calls of a save, in their order.
     enum class Step { Open, Write, Sync, Close, Rename, SyncFolder };
 
+    // What a load found; parse() fills it as far as the contents tell (Loaded, Corrupt, Newer).
     struct LoadResult {
         LoadStatus status = LoadStatus::Missing;
         QVariantMap values;   // every known key; defaults where the file has none
+        QJsonObject unknown;  // Loaded: entries of keys this daemon does not know
         QString error;        // why the file was refused, or is not written
         QStringList dropped;  // "Key: reason" for values that fell back to their default
         QString movedTo;      // Corrupt: where the file went; empty if it could not be moved
-    };
-
-    struct Contents {
-        enum Kind { Valid, Garbage, Newer } kind = Garbage;
-        QVariantMap values;   // Valid, Newer: every known key
-        QJsonObject unknown;  // Valid: entries of keys this daemon does not know
-        QStringList dropped;
-        QString error;        // Garbage: why; Newer: which format
     };
 
     explicit SettingsStore(const QString &fileName);
@@ -57,7 +51,7 @@ public:
     bool save(const QVariantMap &values, QString *error);
 
     // Pure parsing of the file contents, without touching the disk.
-    static Contents parse(const QByteArray &data);
+    static LoadResult parse(const QByteArray &data);
     static QByteArray serialize(const QVariantMap &values, const QJsonObject &unknown);
 
 protected:
@@ -70,13 +64,18 @@ private:
     // the rename, previous (or nothing, if target did not exist) is put back.
     bool replace(const QString &target, const QByteArray &data, QString *error, const QByteArray *previous) const;
     QString moveAside(const QString &file, QString *error) const;
+    // Why a save may not write over the file; empty when it may.
+    QString refusal() const;
     static QString uniqueName(const QString &file, const QString &suffix);
     // The path with every symbolic link at its end followed: the file a save replaces.
     bool resolve(QString *target, QString *error) const;
 
     QString m_fileName;
     QJsonObject m_unknown;
-    QString m_refusal; // why the file must not be written over; empty when it may
+    // What the last load left on disk: a save writes over a file only if it was Loaded or is
+    // Missing (a corrupt one moved aside counts as missing).
+    LoadStatus m_state = LoadStatus::Missing;
+    QString m_newerFormat;
     QByteArray m_original; // values were dropped: the file as read, to be copied before a save
     QByteArray m_onDisk;   // the file as last read or written; null while there is none
 };

@@ -2,6 +2,7 @@
 // The built plug-in as the host drives it: registrations, answers, trace lines, pages, briefs.
 #include "fakelocatord.h"
 #include "messagecapture.h"
+#include "tracelines.h"
 
 #include <ovlibrary.h>
 #include <ovwidgetcreatorbase.h>
@@ -16,9 +17,9 @@
 namespace {
 QString trace(const QString &operation)
 {
-    return "LocationSettingsApplet::" + operation + "  \n";
+    return traceLine("applet.operation").arg(operation);
 }
-const QString briefMade = QStringLiteral("LocationSettingsBrief::LocationSettingsBrief()  \n");
+const QString briefMade = traceLine("brief.made");
 } // namespace
 
 class LocationSettingsAppletTest : public QObject
@@ -87,7 +88,7 @@ void LocationSettingsAppletTest::testBriefs()
                                            trace("constructBrief( partId =  -5  )"), briefMade}));
     capture.clear();
     QVERIFY(latest->valueText().isEmpty() && !latest->valueText().isNull());
-    QCOMPARE(capture.texts(), QStringList(2, "LocationSettingsBrief::valueText()  \n"));
+    QCOMPARE(capture.texts(), QStringList(2, traceLine("brief.valueText")));
 
     QSignalSpy olderOpens(older.get(), &ZepBrief::activateSignal);
     QSignalSpy latestOpens(latest, &ZepBrief::activateSignal);

@@ -2,13 +2,14 @@
 #ifndef DAEMONSETTINGS_H
 #define DAEMONSETTINGS_H
 
+#include "dbusnames.h"
 #include "settingsclient.h"
 
 // The daemon's values read and written on the session bus through the client generated from its XML.
 namespace DaemonSettings {
-inline const QString service = QStringLiteral("com.telva.locatord.settings");
-inline const QString path = QStringLiteral("/com/telva/locatord/settings");
-inline const QString iface = QStringLiteral("com.telva.location.settings");
+inline const QString &service = Locatord::service;
+inline const QString &path = Locatord::path;
+inline const QString &iface = Locatord::interface;
 
 inline SettingsClient client(const QDBusConnection &bus = QDBusConnection::sessionBus())
 {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "locatordprocess.h"
 
+#include "dbusnames.h"
+
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QThread>
@@ -10,7 +12,7 @@ namespace {
 qint64 ownerPid()
 {
     QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-    const QDBusReply<uint> pid = bus ? bus->servicePid(QStringLiteral("com.telva.locatord.settings")) : QDBusReply<uint>();
+    const QDBusReply<uint> pid = bus ? bus->servicePid(Locatord::service) : QDBusReply<uint>();
     return pid.isValid() ? pid.value() : 0;
 }
 }

@@ -2,6 +2,7 @@
 #ifndef PICKERPROCESS_H
 #define PICKERPROCESS_H
 
+#include "dbusnames.h"
 #include "locatordprocess.h"
 
 #include <QDBusConnectionInterface>
@@ -23,7 +24,7 @@ public:
     static QString program() { return LocatordProcess::binary(QStringLiteral("devpick")); }
     static QString sessionProgram() { return LocatordProcess::binary(QStringLiteral("devpick-session")); }
     static QDBusConnectionInterface *bus() { return QDBusConnection::systemBus().interface(); }
-    static bool nameOwned() { return bus()->isServiceRegistered(QStringLiteral("com.telva.devpick")); }
+    static bool nameOwned() { return bus()->isServiceRegistered(Picker::service); }
 
     // True once the service owns its name and the session picker, if any, registered. PIN is
     // what the session picker reads with --choose.
@@ -69,7 +70,7 @@ public:
         terminate();
         waitForFinished(5000);
         if (nameOwned())
-            ::kill(pid_t(bus()->servicePid(QStringLiteral("com.telva.devpick")).value()), SIGTERM);
+            ::kill(pid_t(bus()->servicePid(Picker::service).value()), SIGTERM);
         const QDeadlineTimer deadline(5000);
         while (nameOwned() && !deadline.hasExpired())
             QThread::msleep(10);
@@ -78,8 +79,7 @@ public:
     // A show_search_dlg call as the page sends it.
     static QDBusMessage request(const QString &title = QString(), const QString &text = QString())
     {
-        const QString name = QStringLiteral("com.telva.devpick");
-        QDBusMessage m = QDBusMessage::createMethodCall(name, QStringLiteral("/com/telva/devpick"), name, QStringLiteral("show_search_dlg"));
+        QDBusMessage m = QDBusMessage::createMethodCall(Picker::service, Picker::path, Picker::interface, Picker::request);
         return m << title << text << QStringList() << QStringLiteral("require");
     }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The bus starts the daemon from the build's activation file; it stores under XDG_CONFIG_HOME, ends on SIGTERM,
 // and does not start on a store it cannot read.
+#include "dbusnames.h"
 #include "locatordprocess.h"
 #include "programrun.h"
 #include "settingsstore.h"
@@ -18,7 +19,7 @@ private slots:
     void testStartedByTheBus()
     {
         QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-        const QString name = QStringLiteral("com.telva.locatord.settings");
+        const QString &name = Locatord::service;
         // A store it cannot read (a link to itself): no daemon, and the page says so.
         const QString store = qEnvironmentVariable("XDG_CONFIG_HOME") + "/locatord/settings.json";
         QVERIFY(QDir().mkpath(QFileInfo(store).path()) && QFile::link("settings.json", store));

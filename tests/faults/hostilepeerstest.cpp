@@ -6,6 +6,7 @@
 #include "fakelocatord.h"
 #include "messagecapture.h"
 #include "pagedriver.h"
+#include "tracelines.h"
 
 #include <QDBusConnectionInterface>
 #include <QtTest>
@@ -14,8 +15,8 @@ class HostilePeersTest : public QObject
 {
     Q_OBJECT
     FakeLocatord m_daemon;
-    const QString netposChanged = QStringLiteral("NetworkPositioningContainer::onLocationSettingsChanged");
-    const QString netconnChanged = QStringLiteral("NetworkConnectivityContainer::onLocationSettingsChanged");
+    const QString netposChanged = traceStart("netpos.changed");
+    const QString netconnChanged = traceStart("netconn.changed");
 
     // After whatever came before, a tap on the switch writes its key once to the daemon.
     void checkUsable(PageDriver &shown, const QString &name = PageDriver::positioning, const QString &key = "Positioning")
@@ -63,7 +64,7 @@ private slots:
             m_daemon.emitValueChanged(key);
         }
         QTRY_COMPARE_WITH_TIMEOUT(capture.countStartingWith(QtDebugMsg, netposChanged), flood, 120000);
-        QTRY_COMPARE(capture.countStartingWith(QtDebugMsg, "SatellitePositioningContainer::onLocationSettingsChanged"), flood);
+        QTRY_COMPARE(capture.countStartingWith(QtDebugMsg, traceStart("sat.changed")), flood);
         QCOMPARE(capture.countStartingWith(QtDebugMsg, netconnChanged), flood);
         QCOMPARE(capture.texts(QtDebugMsg).filter(huge).size(), 3);
         QCOMPARE(m_daemon.callCount(QStringLiteral("setSetting")), 0);
@@ -121,7 +122,7 @@ private slots:
         capture.setQuiet(true);
         PageDriver shown;
         QVERIFY(shown.open());
-        const int failed = capture.countStartingWith(QtWarningMsg, "Failed to read settings: \"");
+        const int failed = capture.countStartingWith(QtWarningMsg, traceStart("settings.readFailed"));
         QVERIFY2(isVariant ? failed == 0 : failed >= 3, qPrintable(capture.texts(QtWarningMsg).join('\n')));
         for (const QString &call : m_daemon.calls().filter(QStringLiteral("setSetting")))
             QVERIFY2(call.startsWith(QLatin1String("setSetting SatellitePositioningInternal ")), qPrintable(call));

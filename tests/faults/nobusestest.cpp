@@ -3,6 +3,7 @@
 // offers nothing to change.
 #include "messagecapture.h"
 #include "pagedriver.h"
+#include "tracelines.h"
 
 #include <QDBusConnection>
 #include <QtTest>
@@ -20,10 +21,10 @@ private slots:
         PageDriver shown;
         QVERIFY(shown.open());
         // One client per section, each saying that there is no bus and no daemon.
-        QCOMPARE(capture.count(QtWarningMsg, "Could not connect to session bus!"), 3);
-        QCOMPARE(capture.count(QtWarningMsg, "Could not connect to locatord dbus interface!"), 3);
-        QCOMPARE(capture.count(QtWarningMsg, "Cannot connect to the D-Bus system bus."), 1);
-        QVERIFY2(capture.countStartingWith(QtWarningMsg, "Failed to read settings: \"") > 0,
+        QCOMPARE(capture.count(QtWarningMsg, traceLine("settings.noSessionBus")), 3);
+        QCOMPARE(capture.count(QtWarningMsg, traceLine("settings.noDaemon")), 3);
+        QCOMPARE(capture.count(QtWarningMsg, traceLine("picker.noSystemBus")), 1);
+        QVERIFY2(capture.countStartingWith(QtWarningMsg, traceStart("settings.readFailed")) > 0,
                  qPrintable(capture.texts(QtWarningMsg).join('\n')));
         // A failed read is the integer 0: every switch off, and no receiver called "0" offered.
         for (const QString &name : {PageDriver::positioning, PageDriver::connectivity, PageDriver::satellite})

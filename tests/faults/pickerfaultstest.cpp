@@ -6,6 +6,7 @@
 #include "messagecapture.h"
 #include "pagedriver.h"
 #include "pickerprocess.h"
+#include "tracelines.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -44,9 +45,9 @@ private slots:
         picker.stop();
         // Released when the picker's connection went away, or at the latest after the bound.
         QVERIFY2(waited < 3000, qPrintable(QString::number(waited)));
-        QVERIFY(capture.contains(QtDebugMsg, "SatellitePositioningContainer::onPairNewDeviceButtonClic ked \n"));
+        QVERIFY(capture.contains(QtDebugMsg, traceLine("sat.pairClicked")));
         QTest::qWait(200);
-        QCOMPARE(capture.countStartingWith(QtDebugMsg, "SatellitePositioningContainer::onPairNewDeviceDone"), 0);
+        QCOMPARE(capture.countStartingWith(QtDebugMsg, traceStart("sat.done")), 0);
         QCOMPARE(shown.entries(), before);
         QCOMPARE(shown.list()->currentText(), shownBefore);
         QCOMPARE(DaemonSettings::value("SatellitePositioningExternalAddress"), QVariant(QString()));

@@ -26,8 +26,8 @@ bool valid(const SettingsSchema::Key *key, const QVariant &value)
 // Any bytes: refused with a reason, or every known key valid and surviving a save and a second load.
 void fuzzLoader(const QByteArray &data)
 {
-    const SettingsStore::Contents contents = SettingsStore::parse(data);
-    if (contents.kind == SettingsStore::Contents::Garbage) {
+    const SettingsStore::LoadResult contents = SettingsStore::parse(data);
+    if (contents.status == SettingsStore::LoadStatus::Corrupt) {
         if (contents.error.isEmpty())
             broken("refused without a reason");
         return;
@@ -35,10 +35,10 @@ void fuzzLoader(const QByteArray &data)
     for (const SettingsSchema::Key &key : SettingsSchema::keys())
         if (!contents.values.contains(key.name) || !valid(&key, contents.values.value(key.name)))
             broken("loaded a value it must refuse");
-    if (contents.kind == SettingsStore::Contents::Newer)
+    if (contents.status == SettingsStore::LoadStatus::Newer)
         return;
-    const SettingsStore::Contents again = SettingsStore::parse(SettingsStore::serialize(contents.values, contents.unknown));
-    if (again.kind != SettingsStore::Contents::Valid || !again.dropped.isEmpty() || again.values != contents.values || again.unknown != contents.unknown)
+    const SettingsStore::LoadResult again = SettingsStore::parse(SettingsStore::serialize(contents.values, contents.unknown));
+    if (again.status != SettingsStore::LoadStatus::Loaded || !again.dropped.isEmpty() || again.values != contents.values || again.unknown != contents.unknown)
         broken("what was saved does not load as it was");
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // controlpanel as a user, a script or an integrator runs it: what it shows, what it says, its exit status.
 #include "programrun.h"
+#include "tracelines.h"
 
 #include <QImageReader>
 #include <QJsonArray>
@@ -78,12 +79,12 @@ private slots:
         QVERIFY2(run.code == 0, run.tail());
         QVERIFY(run.out.startsWith("opened\ntwo  words\n"));
         QCOMPARE(QImage(dir.filePath("after.png")).size(), QSize(854, 480));
-        QCOMPARE(run.err.count("LocationSettingsApplet::pageMain()"), 2);
-        QCOMPARE(run.err.count("LocationSettingsWidget::~LocationSettingsWidget"), 2);
+        QCOMPARE(run.err.count(traceLine("applet.operation").arg("pageMain()").trimmed().toUtf8()), 2);
+        QCOMPARE(run.err.count(traceLine("page.destroyed").trimmed().toUtf8()), 2);
         QCOMPARE(tree(run).value("objectName").toString(), QStringLiteral("controlpanel_applet_list"));
 
         const ProgramRun activated = controlpanel({"--applet", LS_APPLET_PLUGIN, "--activate", "--dump-tree"});
-        QVERIFY2(activated.code == 0 && activated.err.contains("LocationSettingsApplet::activate()"), activated.tail());
+        QVERIFY2(activated.code == 0 && activated.err.contains(traceLine("applet.operation").arg("activate()").trimmed().toUtf8()), activated.tail());
         QCOMPARE(tree(activated).value("objectName").toString(), QStringLiteral("ls_location_settings_widget"));
     }
 

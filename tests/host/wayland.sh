@@ -15,5 +15,8 @@ for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/$socket" ] && break; sleep 0.1; d
 printf 'click ls_network_connectivity_content_item_title\nscreenshot %s\n' "$XDG_RUNTIME_DIR/page.png" |
     WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland "$bin/controlpanel" --page --script - 2> "$XDG_RUNTIME_DIR/host.log" ||
     { cat "$XDG_RUNTIME_DIR/host.log" "$XDG_RUNTIME_DIR/weston.log"; exit 1; }
-grep -q 'NetworkConnectivityContainer::onLocationSettingsSwitchButtonToggled( checked =  true' "$XDG_RUNTIME_DIR/host.log"
+# The section's trace line from the shared table, up to the sender.
+toggled=$(sed -n 's/^netconn\.toggled\t//p' "$(dirname "$0")/../common/tracelines.txt")
+toggled=${toggled//%1/true}
+grep -qF "${toggled%%%2*}" "$XDG_RUNTIME_DIR/host.log"
 [ "$("$bin/locationctl" get NetworkConnectivity)" = true ] || { echo "the tap was not stored"; exit 1; }

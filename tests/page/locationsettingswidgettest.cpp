@@ -5,6 +5,7 @@
 #include "messagecapture.h"
 #include "networkpositioningcontainer.h"
 #include "pagedriver.h"
+#include "tracelines.h"
 
 #include <ovabstractlayoutpolicy.h>
 #include <ovapplication.h>
@@ -91,10 +92,8 @@ private slots:
         QVERIFY(shown.open());
         QCOMPARE(m_daemon.callCount("setSetting"), 0);
         QCOMPARE(capture.texts(QtDebugMsg).filter(QStringLiteral("LocationSettingsWidget::")), (QStringList{
-            "LocationSettingsWidget::LocationSettingsWidget( parent =  QGraphicsObject(0) )  \n",
-            "LocationSettingsWidget::initWidget()  \n",
-            "LocationSettingsWidget::initWidget   OvApplication::appName() =   \"" + OvApplication::appName() + "\" \n",
-            "LocationSettingsWidget::initWidget  setLayout(mainLayout) \n"}));
+            traceLine("page.made").arg("QGraphicsObject(0)"), traceLine("page.initWidget"),
+            traceLine("page.appName").arg(OvApplication::appName()), traceLine("page.setLayout")}));
         QCOMPARE(findItem<OvLabel>(shown.page, "ls_positioning_label")->text(), QStringLiteral("Location"));
         QCOMPARE(findItem<NetworkPositioningContainer>(shown.page)->title(), QStringLiteral("Network positioning"));
 
@@ -116,15 +115,14 @@ private slots:
         shown.page->changeWidgetPage(-3);
         shown.page->appear(nullptr, LocationSettingsWidget::PageType(0));
         QCOMPARE(capture.texts(QtDebugMsg), (QStringList{
-            "LocationSettingsWidget::changeWidgetPage( widgetId =  -3  \n",
-            "LocationSettingsWidget::appear( applicationWindow =  QObject(0x0)  ,  pageType =  0 )  \n"}));
+            traceLine("page.changeWidgetPage").arg(-3), traceLine("page.appear").arg("QObject(0x0)").arg(0)}));
         QCOMPARE(static_cast<QList<QVariantList> &>(changes), QList<QVariantList>{{-3}});
 
         capture.clear();
         shown.close();
         // The page's line first: the sections go with the base class, after it.
         QCOMPARE(capture.texts(QtDebugMsg).filter(QStringLiteral("::~")).value(0),
-                 QStringLiteral("LocationSettingsWidget::~LocationSettingsWidget   \n"));
+                 traceLine("page.destroyed"));
     }
 
     // Opened before the daemon runs, the page says so under the heading and offers nothing to
@@ -137,7 +135,7 @@ private slots:
         capture.setQuiet(true);
         PageDriver shown;
         QVERIFY(shown.open());
-        QVERIFY(capture.contains(QtWarningMsg, "Could not connect to locatord dbus interface!"));
+        QVERIFY(capture.contains(QtWarningMsg, traceLine("settings.noDaemon")));
         QCOMPARE(column(shown.page), (head.mid(0, 2) + QStringList{"OvLabel/ls_notice_label"} + head.mid(2) + sections));
         QCOMPARE(noticeOf(shown.page), unavailableNotice);
         QCOMPARE(enabled(shown), QList<bool>(4, false));

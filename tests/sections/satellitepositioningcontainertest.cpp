@@ -6,26 +6,23 @@
 #include "pagedriver.h"
 #include "pickerprocess.h"
 #include "satellitepositioningcontainer.h"
+#include "tracelines.h"
 
-#include <QRegularExpression>
+#include <QProcess>
 #include <QSignalSpy>
+
+#include <algorithm>
 
 namespace {
 
 const QString address = QStringLiteral("02:1A:2B:3C:4D:5E");
 const QString oldName = QStringLiteral("Old Receiver");
 const QString newName = QStringLiteral("Trailmark GR-7");
-const QString ignored = QStringLiteral("SatellitePositioningContainer::onPairNewDeviceDone() ignored: this section asked the picker for nothing");
-const QString notRecognized = QStringLiteral("SatellitePositioningContainer::onLocationSettingsButtonClicked QObject::sender not recognized");
-
-QString line(const QString &text)
-{
-    return QStringLiteral("SatellitePositioningContainer::") + text + QStringLiteral(" \n");
-}
-
-const QString keyTrace = line(QStringLiteral("onLocationSettingsChanged( key =  \"%1\" )"));
-const QString doneTrace = line(QStringLiteral("onPairNewDeviceDone( address =  \"%1\" name =  \"%2\" )"));
-const QString activatedTrace = line(QStringLiteral("onLocationSettingsButtonActivated( index =  %1  ) QObject::sender() =  %2"));
+const QString ignored = traceLine("sat.ignored");
+const QString notRecognized = traceLine("sat.notRecognized");
+const QString keyTrace = traceLine("sat.changed");
+const QString doneTrace = traceLine("sat.done");
+const QString activatedTrace = traceLine("sat.activated");
 
 // The list's entries, coded: I internal, S select, A another, = the stored name, + the picked one.
 QStringList texts(const QString &codes, const QString &stored = oldName)
@@ -41,8 +38,14 @@ QStringList texts(const QString &codes, const QString &stored = oldName)
 
 QStringList ownLines(const MessageCapture &capture)
 {
-    return capture.texts().filter(
-        QRegularExpression("^(SatellitePositioningContainer::|Reponse is empty|Changed to use|name = |address = )"));
+    const QStringList starts{QStringLiteral("SatellitePositioningContainer::"), traceLine("sat.emptyAnswer"),
+                             traceLine("sat.external"), traceStart("sat.name"), traceStart("sat.address")};
+    QStringList own;
+    for (const QString &text : capture.texts()) {
+        if (std::any_of(starts.begin(), starts.end(), [&text](const QString &start) { return text.startsWith(start); }))
+            own << text;
+    }
+    return own;
 }
 
 } // namespace
@@ -124,10 +127,9 @@ private slots:
         QCOMPARE(m_shown.list()->currentIndex(), current);
         QCOMPARE(writes(), disabled ? QStringList{"setSetting SatellitePositioningInternal false"} : QStringList());
         QCOMPARE(ownLines(capture).mid(0, 6), (QStringList{
-            line("SatellitePositioningContainer()"), line("createContent()"),
-            line(QStringLiteral("createContent() InternalGpsDisabled =  %1").arg(disabled ? "true" : "false")),
-            line("buildlandscapeLayout"), line("buildPortraitLayout"),
-            line("onPairNewDeviceButtonClicked systemBus.connect(...)")}));
+            traceLine("sat.made"), traceLine("sat.createContent"),
+            traceLine("sat.internalDisabled").arg(disabled ? "true" : "false"),
+            traceLine("sat.landscape"), traceLine("sat.portrait"), traceLine("sat.connect")}));
         auto *heading = findItem<OvLabel>(m_section, QStringLiteral("ls_select_gps_device_label"));
         OvButton *button = m_shown.button(PageDriver::satellite);
         QCOMPARE(heading->text(), QStringLiteral("GPS positioning"));
@@ -205,8 +207,7 @@ private slots:
             connect(&impostor, SIGNAL(activated(int)), m_section, SLOT(onLocationSettingsButtonActivated(int)));
             QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SystemBus, QStringLiteral("other"));
             QSignalSpy otherAnswer(this, SIGNAL(otherAnswered()));
-            other.connect(QStringLiteral("com.telva.devpick"), QStringLiteral("/com/telva/devpick"), QStringLiteral("com.telva.devpick"),
-                          QStringLiteral("search_result"), this, SIGNAL(otherAnswered()));
+            other.connect(Picker::service, Picker::path, Picker::interface, Picker::answer, this, SIGNAL(otherAnswered()));
             if (intruder == 1) {
                 // The other program's answer is its own: the section never hears of it.
                 QCOMPARE(other.call(PickerProcess::request()).type(), QDBusMessage::ReplyMessage);
@@ -241,15 +242,15 @@ private slots:
         QCOMPARE(m_shown.list()->currentIndex(), current);
         QStringList lines = ownLines(capture);
         QStringList trace{activatedTrace.arg(row).arg(objectText(m_shown.list())),
-                          line("onLocationSettingsButtonClicked ls_gps_device_button")};
+                          traceLine("sat.listChose")};
         if (pairs)
-            trace << line("onPairNewDeviceButtonClic ked");
+            trace << traceLine("sat.pairClicked");
         QCOMPARE(lines.mid(0, trace.size()), trace);
-        QCOMPARE(capture.contains(QtDebugMsg, line("onPairNewDeviceButtonClic ked")), pairs);
+        QCOMPARE(capture.contains(QtDebugMsg, traceLine("sat.pairClicked")), pairs);
         if (!answered) {
             QCOMPARE(writes(), written.isEmpty() ? QStringList() : QStringList{written});
             if (pairs && !picker.isEmpty() && !unreplied)
-                QCOMPARE(lines.mid(lines.indexOf(done), 2), (QStringList{done, "Reponse is empty"}));
+                QCOMPARE(lines.mid(lines.indexOf(done), 2), (QStringList{done, traceLine("sat.emptyAnswer")}));
             return;
         }
         QCOMPARE(writes(), (QStringList{"setSetting SatellitePositioningExternalAddress " + address,
@@ -257,14 +258,70 @@ private slots:
                                         "setSetting SatellitePositioningExternalName " + answerName}));
         QCOMPARE(m_daemon.value("SatellitePositioningExternalAddress"), QVariant(address));
         QCOMPARE(m_daemon.value("SatellitePositioningExternalName"), QVariant(answerName));
-        trace = QStringList{done, "Changed to use external BT GPS"};
+        trace = QStringList{done, traceLine("sat.external")};
         if (!answerName.isEmpty())
-            trace << "SatellitePositioningContainer::onPairNewDeviceDone()  external GPS Device returned address is non-empty"
-                  << QStringLiteral("SatellitePositioningContainer::onPairNewDeviceDone() case %1: non-empty external BT "
-                                    "GPS name returned, was %2 list items").arg(countBefore == 3 ? 23 : countBefore).arg(countBefore)
-                  << "name =  \"" + answerName + "\"" << "address =  \"" + address + "\"";
+            trace << traceLine("sat.named") << traceLine("sat.case").arg(countBefore == 3 ? 23 : countBefore).arg(countBefore)
+                  << traceLine("sat.name").arg(answerName) << traceLine("sat.address").arg(address);
         QCOMPARE(lines.mid(lines.indexOf(done), trace.size()), trace);
         QVERIFY(capture.texts(QtWarningMsg).isEmpty());
+    }
+
+    void testPickerFaults_data()
+    {
+        QTest::addColumn<QStringList>("standIn"); // what the picker's stand-in does on a request
+        QTest::addColumn<bool>("refused");        // the daemon refuses every write
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<int>("tried");           // writes of the first answer's three
+        QTest::addColumn<QString>("codes");
+        QTest::addColumn<int>("current");
+        const QString unavailable = QStringLiteral("Bluetooth pairing is not available right now");
+        const QString notSaved = QStringLiteral("The setting could not be saved");
+        QTest::newRow("no picker in the session") << QStringList{"error", Picker::errorNoSessionPicker} << false << unavailable << 0 << "I=A" << 0;
+        QTest::newRow("address cut short") << QStringList{"answer", address.left(14), newName} << false << notSaved << 0 << "I=A" << 0;
+        QTest::newRow("address not hex") << QStringList{"answer", address.left(16) + 'G', newName} << false << notSaved << 0 << "I=A" << 0;
+        QTest::newRow("name turns the text around") << QStringList{"answer", address, "Trail\u202Emark"} << false << notSaved << 0 << "I=A" << 0;
+        QTest::newRow("name over 248 bytes") << QStringList{"answer", address, QString(125, QChar(0xe9))} << false << notSaved << 0 << "I=A" << 0;
+        QTest::newRow("daemon refuses, list shows what it holds") << QStringList{"answer", address, newName} << true << notSaved << 3 << "I=A" << 0;
+        QTest::newRow("second answer changes nothing") << QStringList{"answer", address, newName, "02:00:00:00:00:01", "Other"}
+                                                       << false << QString() << 3 << "I+A" << 1;
+    }
+
+    // A request the picker cannot serve, or an answer the daemon would not take, stores
+    // nothing and says so; the list shows the receiver the daemon holds. One request takes
+    // one answer.
+    void testPickerFaults()
+    {
+        QFETCH(QStringList, standIn);
+        QFETCH(bool, refused);
+        QFETCH(QString, notice);
+        QFETCH(int, tried);
+        QFETCH(QString, codes);
+        QFETCH(int, current);
+        useDaemon(false, oldName, true);
+        QProcess picker;
+        picker.start(QStringLiteral("/usr/bin/python3"), QStringList{qEnvironmentVariable("LS_SOURCE_DIR") + "/tests/common/pickerstandin.py",
+                                                                    Picker::service, Picker::path, Picker::interface} + standIn);
+        QVERIFY(picker.waitForReadyRead(10000));
+        QVERIFY(open());
+        m_daemon.setSetMode(refused ? FakeLocatord::SetFalse : FakeLocatord::SetNormal);
+        m_daemon.clearCalls();
+        MessageCapture capture;
+        capture.setQuiet(true);
+        QVERIFY(m_shown.choose(2));
+        if (!notice.isEmpty())
+            QTRY_COMPARE(m_shown.notice() ? m_shown.notice()->text() : QString(), notice);
+        else
+            QTRY_VERIFY(capture.contains(QtWarningMsg, ignored));
+        m_daemon.emitValueChanged(QStringLiteral("Sync"));
+        QTRY_VERIFY(capture.contains(QtDebugMsg, keyTrace.arg("Sync")));
+        m_daemon.setSetMode(FakeLocatord::SetNormal);
+        picker.kill();
+        picker.waitForFinished();
+
+        QCOMPARE(writes().size(), tried);
+        QCOMPARE(m_daemon.value("SatellitePositioningExternalName"), QVariant(tried && !refused ? newName : oldName));
+        QCOMPARE(m_shown.entries(), texts(codes));
+        QCOMPARE(m_shown.list()->currentIndex(), current);
     }
 
     // A choice not from the section's own list is reported and ignored; changes another

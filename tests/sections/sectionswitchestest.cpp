@@ -5,6 +5,7 @@
 #include "locationsettingslistitem.h"
 #include "messagecapture.h"
 #include "pagedriver.h"
+#include "tracelines.h"
 
 #include <ovcontainer.h>
 
@@ -27,21 +28,17 @@ struct Kind {
 const Kind kinds[] = {
     {"NetworkPositioningContainer", "Positioning", PageDriver::positioning, "ls_network_positioning_container",
      SIGNAL(positioningSwitchButtonClicked(bool)),
-     "NetworkPositioningContainer::onLocationSettingsChanged() key = \"%1\" ) \n",
-     "NetworkPositioningContainer::onLocationSettingsSwitchButtonToggled ls_positioning_switch_button value not set"},
+     traceLine("netpos.changed"), traceLine("netpos.notSet")},
     {"NetworkConnectivityContainer", "NetworkConnectivity", PageDriver::connectivity,
      "ls_network_connectivity_container", SIGNAL(networkConnectivitySwitchButtonClicked(bool)),
-     "NetworkConnectivityContainer::onLocationSettingsChanged( Key = \"%1\" ) \n",
-     "NetworkConnectivityContainer::onLocationSettingsTextEdittextChanged ls_network_connectivity_switch_button value not set"},
+     traceLine("netconn.changed"), traceLine("netconn.notSet")},
     {"SatellitePositioningContainer", "SatellitePositioning", PageDriver::satellite, "ls_satellite_positioning_container",
      SIGNAL(satellitePositioningSwitchButtonClicked(bool)),
-     "SatellitePositioningContainer::onLocationSettingsChanged( key =  \"%1\" ) \n",
-     "SatellitePositioningContainer::onLocationSettingsSwitchButtonToggled ls_satellite_positioning_switch_button value not set"},
+     traceLine("sat.changed"), traceLine("sat.notSet")},
 };
 
-const QString notRecognized =
-    QStringLiteral("LocationSettingsPage::onLocationSettingsSwitchButtonClicked QObject::sender not recognized");
-const QString readRefused = QStringLiteral("Failed to read settings: \"getSetting refused by the stand-in\"");
+const QString notRecognized = traceLine("switch.notRecognized");
+const QString readRefused = traceLine("settings.readFailed").arg("getSetting refused by the stand-in");
 
 QString toggleTrace(const Kind &k, bool checked, const QObject *sender)
 {
@@ -101,10 +98,10 @@ private slots:
             const QByteArray cls = kinds[kind].cls.toLatin1();
             QTest::addRow("%s stored", cls.constData()) << kind << false << FakeLocatord::SetNormal << QString();
             QTest::addRow("%s answered false", cls.constData())
-                << kind << true << FakeLocatord::SetFalse << QStringLiteral("Error saving settings: \"\"");
+                << kind << true << FakeLocatord::SetFalse << traceLine("settings.writeFailed").arg(QString());
             QTest::addRow("%s error", cls.constData())
                 << kind << false << FakeLocatord::SetError
-                << QStringLiteral("Error saving settings: \"setSetting refused by the stand-in\"");
+                << traceLine("settings.writeFailed").arg("setSetting refused by the stand-in");
         }
     }
 
@@ -209,11 +206,10 @@ private slots:
         QVERIFY(m_shown.open());
         MessageCapture capture;
         m_daemon.emitValueChanged(QStringLiteral("NetworkConnectivity"));
-        QTRY_VERIFY(capture.contains(QtDebugMsg, "NetworkPositioningContainer::buildlandscapeLayout \n"));
+        QTRY_VERIFY(capture.contains(QtDebugMsg, traceLine("netpos.landscape")));
         QCOMPARE(ownLines(capture, k), (QStringList{
             k.keyTrace.arg("NetworkConnectivity"),
-            "NetworkPositioningContainer::onLocationSettingsChanged() NetworkConnectivity && SuplForced",
-            "NetworkPositioningContainer::buildPortraitLayout \n", "NetworkPositioningContainer::buildlandscapeLayout \n"}));
+            traceLine("netpos.suplForced"), traceLine("netpos.portrait"), traceLine("netpos.landscape")}));
         QCOMPARE(section(k)->styleName(), QStringLiteral("CommonPanelInverted"));
         QVERIFY(m_shown.button(k.switchName)->isChecked());
     }

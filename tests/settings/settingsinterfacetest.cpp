@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The settings client: what a read or write returns for each kind of reply, what it logs,
 // and the daemon's change notices relayed.
+#include "daemonlink.h"
 #include "fakelocatord.h"
 #include "messagecapture.h"
 #include "settingsinterface.h"
+#include "tracelines.h"
 
+#include <QDBusError>
+#include <QDBusMessage>
 #include <QtTest>
 
 class SettingsInterfaceTest : public QObject
@@ -41,12 +45,12 @@ private slots:
         QTest::addColumn<QString>("logged");  // read failures warn, write failures debug
         QTest::newRow("read") << false << int(FakeLocatord::GetNormal) << QVariant(true) << QString();
         QTest::newRow("read, error") << false << int(FakeLocatord::GetError) << QVariant(0)
-                                     << "Failed to read settings: \"getSetting refused by the stand-in\"";
+                                     << traceLine("settings.readFailed").arg("getSetting refused by the stand-in");
         QTest::newRow("write") << true << int(FakeLocatord::SetNormal) << QVariant(true) << QString();
         QTest::newRow("write, error") << true << int(FakeLocatord::SetError) << QVariant(false)
-                                      << "Error saving settings: \"setSetting refused by the stand-in\"";
+                                      << traceLine("settings.writeFailed").arg("setSetting refused by the stand-in");
         QTest::newRow("write, false") << true << int(FakeLocatord::SetFalse) << QVariant(false)
-                                      << "Error saving settings: \"\"";
+                                      << traceLine("settings.writeFailed").arg(QString());
     }
 
     // Each call goes out once, as the daemon expects it, and is not retried.
@@ -74,6 +78,37 @@ private slots:
         QCOMPARE(capture.texts().size(), lines.size());
     }
 
+    void testSilence_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("silence");
+        const int answered = int(DaemonLink::Silence::None);
+        const int stalled = int(DaemonLink::Silence::Stalled);
+        const int absent = int(DaemonLink::Silence::Absent);
+        // Every error QtDBus knows by type, then those known only by name.
+        const QHash<QDBusError::ErrorType, int> notAnswered{
+            {QDBusError::NoReply, stalled}, {QDBusError::Timeout, stalled}, {QDBusError::TimedOut, stalled},
+            {QDBusError::ServiceUnknown, absent}, {QDBusError::Disconnected, absent},
+            {QDBusError::NoServer, absent}, {QDBusError::NoNetwork, absent}};
+        for (int type = QDBusError::Other; type <= QDBusError::LastErrorType; ++type) {
+            const QString name = QDBusError::errorString(QDBusError::ErrorType(type));
+            QTest::newRow(qPrintable(name)) << name << notAnswered.value(QDBusError::ErrorType(type), answered);
+        }
+        QTest::newRow("NameHasNoOwner") << "org.freedesktop.DBus.Error.NameHasNoOwner" << absent;
+        QTest::newRow("Spawn.ChildExited") << "org.freedesktop.DBus.Error.Spawn.ChildExited" << absent;
+        QTest::newRow("Spawn.ExecFailed") << "org.freedesktop.DBus.Error.Spawn.ExecFailed" << absent;
+        QTest::newRow("the daemon's own refusal") << "com.telva.location.Error.InvalidValue" << answered;
+    }
+
+    // Which errors mean that the daemon did not answer at all: after those the clients stop
+    // calling until it shows life; after any other the daemon lives and only refused.
+    void testSilence()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, silence);
+        const QDBusError error(QDBusMessage::createError(name, QStringLiteral("test")));
+        QCOMPARE(int(DaemonLink::silenceOf(error)), silence);
+    }
 };
 
 QTEST_GUILESS_MAIN(SettingsInterfaceTest)

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "pickerclient.h"
+
+#include "daemonlink.h"
+#include "dbusnames.h"
+#include "settingskeys.h"
+#include "settingsschema.h"
+
+#include <QDBusServiceWatcher>
+#include <QDebug>
+#include <QStringList>
+
+PickerClient::PickerClient(QObject *parent)
+    : QObject(parent)
+    , m_bus(QDBusConnection::systemBus())
+{
+}
+
+void PickerClient::listen()
+{
+    m_bus.connect(Picker::service, Picker::path, Picker::interface, Picker::answer,
+                  this, SLOT(take(QString,QString)));
+
+    // A picker that went away or was replaced answers nothing this client asked for.
+    auto *watch = new QDBusServiceWatcher(Picker::service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watch, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] { m_asked = false; });
+
+    m_request = QDBusMessage::createMethodCall(Picker::service, Picker::path, Picker::interface, Picker::request);
+    m_request << QString() << QString() << QStringList() << QStringLiteral("require");
+}
+
+bool PickerClient::ask()
+{
+    // The answer comes later as a signal; the reply only says whether a dialog opens. The
+    // GUI thread waits for it no longer than for the daemon.
+    const QDBusMessage reply = m_bus.call(m_request, QDBus::Block, DaemonLink::replyTimeoutMs);
+    m_asked = reply.type() != QDBusMessage::ErrorMessage;
+    if (!m_asked) {
+        qWarning() << "The Bluetooth device picker did not take the request:" << reply.errorName() << reply.errorMessage();
+        emit failed(Unavailable);
+    }
+    return m_asked;
+}
+
+bool PickerClient::isStorable(const QString &address, const QString &name)
+{
+    QString errorName;
+    QString message;
+    const SettingsSchema::Key *addressKey = SettingsSchema::find(SettingKey::SatellitePositioningExternalAddress);
+    const SettingsSchema::Key *nameKey = SettingsSchema::find(SettingKey::SatellitePositioningExternalName);
+    return !address.isEmpty() && SettingsSchema::validate(*addressKey, address, &errorName, &message)
+        && SettingsSchema::validate(*nameKey, name, &errorName, &message);
+}
+
+void PickerClient::take(QString address, QString name)
+{
+    if (!m_asked) {
+        qWarning() << "SatellitePositioningContainer::onPairNewDeviceDone() ignored: this section asked the picker for nothing";
+        return;
+    }
+    m_asked = false;
+    if (!address.isEmpty() && !isStorable(address, name)) {
+        qWarning() << "The Bluetooth device picker's answer cannot be stored; nothing of it is written";
+        emit failed(Unstorable);
+        return;
+    }
+    emit answered(address, name);
+}
