@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "bluetoothdevice.h"
 
+#include "strangertext.h"
+
 namespace {
 const QString serialPortUuid = QStringLiteral("00001101-0000-1000-8000-00805f9b34fb");
 }
@@ -10,11 +12,11 @@ void BluetoothDevice::update(const QVariantMap &properties, const QStringList &i
     for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
         const QString &key = it.key();
         if (key == QLatin1String("Address"))
-            address = it.value().toString().toUpper();
+            address = StrangerText::name(it.value().toString()).toUpper();
         else if (key == QLatin1String("Alias"))
-            alias = it.value().toString();
+            alias = StrangerText::name(it.value().toString());
         else if (key == QLatin1String("Name"))
-            name = it.value().toString();
+            name = StrangerText::name(it.value().toString());
         else if (key == QLatin1String("Paired"))
             paired = it.value().toBool();
         else if (key == QLatin1String("UUIDs"))

@@ -17,10 +17,11 @@ struct BluetoothDevice {
     bool hasRssi = false;    // bluetoothd reports the signal only while it discovers
     qint16 rssi = 0;
 
-    // Takes over the properties of org.bluez.Device1 that changed or were dropped.
+    // Takes over the properties of org.bluez.Device1 that changed or were dropped; names
+    // cleaned (StrangerText::name), as they are shown and answered.
     void update(const QVariantMap &properties, const QStringList &invalidated = QStringList());
 
-    // The alias, else the name, else the address.
+    // The alias, else the name, else the address; never longer than bluetoothd's limit.
     QString displayName() const;
 
     // Receivers first, then paired devices, then the rest by signal strength.

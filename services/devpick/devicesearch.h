@@ -4,6 +4,7 @@
 
 #include "bluetoothdevice.h"
 #include "bluetoothtypes.h"
+#include "searchproblem.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
@@ -49,41 +50,57 @@ public:
     void powerOn();
 
     State state() const { return m_state; }
-    QString error() const { return m_error; }
+    const SearchProblem &problem() const { return m_problem; }
+    // The problem in words; empty when there is none.
+    QString error() const { return m_problem.text(); }
     // In the order they are offered.
     QList<BluetoothDevice> devices() const;
+    QList<BluetoothDevice> devicesUnordered() const { return m_devices.values(); }
     BluetoothDevice device(const QString &path) const { return m_devices.value(path); }
     QString pairingDevice() const { return m_pairing; }
 
 signals:
+    // The state or the problem changed, or a device came or went.
     void changed();
+    // One device came or changed; deviceRemoved() when it went. devicesReset(): all anew.
+    void deviceUpdated(const QString &path);
+    void deviceRemoved(const QString &path);
+    void devicesReset();
     void paired(const QString &address, const QString &name);
 
 private slots:
-    void onInterfacesAdded(const QDBusObjectPath &object, const InterfaceProperties &interfaces);
-    void onInterfacesRemoved(const QDBusObjectPath &object, const QStringList &interfaces);
-    void onPropertiesChanged(const QString &interface, const QVariantMap &changed,
-                             const QStringList &invalidated, const QDBusMessage &message);
+    void onInterfacesAdded(const QDBusMessage &message);
+    void onInterfacesRemoved(const QDBusMessage &message);
+    void onPropertiesChanged(const QDBusMessage &message);
     void onOwnerChanged(const QString &service, const QString &oldOwner, const QString &newOwner);
 
 private:
     void onObjects(const ManagedObjects &objects);
+    void added(const QDBusObjectPath &object, const InterfaceProperties &interfaces);
+    // Takes in a device of the adapter in use; false when it is none.
+    bool addDevice(const QString &path, const QVariantMap &properties);
     void useAdapter(const QString &path, const QVariantMap &properties);
     void startDiscovery();
     void stopDiscovery();
     void trust();
     void pairingFailed(const QDBusError &error);
-    void fail(State state, const QString &error);
+    // What a failure makes this search forget; each includes the ones before it.
+    enum class Forget { Pairing, Adapter, Service };
+    void forget(Forget what);
+    void fail(State state, SearchProblem::Kind kind, const QDBusError &error = QDBusError(), const QString &device = QString());
     void setState(State state);
     void registerAgent();
     void whenDone(const QDBusPendingCall &call, std::function<void(const QDBusError &)> then);
 
     QDBusConnection m_bus;
     PairingAgent *m_agent;
-    OrgFreedesktopDBusObjectManagerInterface *m_manager;
-    QDBusServiceWatcher *m_watcher;
+    // Made once the types its signals carry are known to QtDBus, which otherwise drops the
+    // match rules for them without a word.
+    OrgFreedesktopDBusObjectManagerInterface *m_manager = nullptr;
+    QDBusServiceWatcher *m_watcher = nullptr;
+    QString m_owner; // bluetoothd's unique name: the only one the agent answers
     State m_state = State::Starting;
-    QString m_error;
+    SearchProblem m_problem;
     QString m_adapter;
     bool m_powered = false;
     bool m_discovering = false; // this search asked for discovery and did not stop it yet

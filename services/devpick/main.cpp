@@ -9,7 +9,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QListWidget>
+#include <QListView>
 #include <QTextStream>
 #include <QTimer>
 
@@ -95,7 +95,7 @@ void takeScreenshot(DevicePicker *picker, const QString &file)
     auto *waited = new int(0);
     QObject::connect(poll, &QTimer::timeout, picker, [picker, poll, waited, file]() {
         SearchDialog *dialog = picker->dialog();
-        if (dialog && dialog->deviceList()->count() < 3 && ++*waited < 50)
+        if (dialog && dialog->deviceList()->model()->rowCount() < 3 && ++*waited < 50)
             return;
         poll->stop();
         delete waited;
