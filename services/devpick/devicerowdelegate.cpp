@@ -5,7 +5,7 @@
 #include "strangertext.h"
 
 #include <QPainter>
-#include <QPainterPath>
+#include <QWidget>
 
 namespace {
 constexpr int padding = 8;
@@ -16,14 +16,16 @@ constexpr int markGap = 8;
 // The mark of a device that offers the Serial Port profile.
 void drawReceiverMark(QPainter *painter, const QRect &rect, const QStyleOptionViewItem &option)
 {
+    // The window's colours: the list's own are its style sheet's.
+    const QPalette palette = option.widget ? option.widget->window()->palette() : option.palette;
     painter->setPen(Qt::NoPen);
-    painter->setBrush(option.palette.color(QPalette::Active, QPalette::Highlight));
+    painter->setBrush(palette.color(QPalette::Active, QPalette::Highlight));
     painter->drawRoundedRect(rect, 6, 6);
     QFont bold = option.font;
     bold.setBold(true);
     bold.setPixelSize(13);
     painter->setFont(bold);
-    painter->setPen(option.palette.color(QPalette::Active, QPalette::HighlightedText));
+    painter->setPen(palette.color(QPalette::Active, QPalette::HighlightedText));
     painter->drawText(rect, Qt::AlignCenter, QStringLiteral("GPS"));
 }
 }
