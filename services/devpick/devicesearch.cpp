@@ -9,8 +9,10 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
+#include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 const QString bluez = QStringLiteral("org.bluez");
@@ -59,20 +61,24 @@ void DeviceSearch::start()
     m_problem = SearchProblem();
     setState(State::Starting);
     registerAgent();
+    const int generation = ++m_generation;
     auto *watcher = new QDBusPendingCallWatcher(m_manager->GetManagedObjects(), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, generation](QDBusPendingCallWatcher *call) {
         call->deleteLater();
-        const QDBusPendingReply<ManagedObjects> reply = *call;
-        if (m_state != State::Starting)
+        if (m_state != State::Starting || generation != m_generation)
             return;
-        if (reply.isError()) {
-            qCInfo(lcDevpick).noquote() << "bluetoothd does not answer:" << reply.error().message();
+        const QDBusMessage reply = call->reply();
+        if (call->isError() || reply.signature() != QLatin1String("a{oa{sa{sv}}}")) {
+            qCInfo(lcDevpick).noquote() << "bluetoothd does not answer:" << call->error().message();
             fail(State::Failed, SearchProblem::Kind::NoService);
             return;
         }
-        m_owner = reply.reply().service();
+        m_owner = reply.service();
         m_agent->setDevice(QString(), m_owner);
-        onObjects(reply.value());
+        m_objects = Objects();
+        m_objects.reader = reply.arguments().constFirst().value<QDBusArgument>();
+        std::as_const(m_objects.reader).beginMap();
+        readObjects(generation);
     });
 }
 
@@ -138,27 +144,47 @@ QList<BluetoothDevice> DeviceSearch::devices() const
     return list;
 }
 
-void DeviceSearch::onObjects(const ManagedObjects &objects)
+void DeviceSearch::readObjects(int generation)
 {
-    m_devices.clear();
-    m_adapter.clear();
-    // The first adapter is bluetoothd's default one.
-    for (auto it = objects.cbegin(); it != objects.cend(); ++it) {
-        if (it.value().contains(adapterInterface)) {
-            m_adapter = it.key().path();
-            break;
+    if (m_state != State::Starting || generation != m_generation)
+        return;
+    // A phone may know thousands of devices: a few hundred at a time, so that the window
+    // and the bus are served in between.
+    // Read through a const reference: the others are QDBusArgument's writing members.
+    const QDBusArgument &reader = m_objects.reader;
+    for (int read = 0; read < 200 && !reader.atEnd(); ++read) {
+        QDBusObjectPath object;
+        InterfaceProperties interfaces;
+        reader.beginMapEntry();
+        reader >> object >> interfaces;
+        reader.endMapEntry();
+        // The first adapter is bluetoothd's default one.
+        const QString path = object.path();
+        if (interfaces.contains(adapterInterface) && (m_objects.adapter.isEmpty() || path < m_objects.adapter)) {
+            m_objects.adapter = path;
+            m_objects.adapterProperties = interfaces.value(adapterInterface);
         }
+        if (interfaces.contains(deviceInterface))
+            m_objects.devices.append({path, interfaces.value(deviceInterface)});
     }
+    if (!reader.atEnd()) {
+        QTimer::singleShot(0, this, [this, generation]() { readObjects(generation); });
+        return;
+    }
+    reader.endMap();
+    const Objects objects = std::exchange(m_objects, Objects());
+    m_devices.clear();
+    m_adapter = objects.adapter;
     if (m_adapter.isEmpty()) {
         emit devicesReset();
         fail(State::Failed, SearchProblem::Kind::NoAdapter);
         return;
     }
-    // Taken in at once and told once: a phone may know thousands of devices.
-    for (auto it = objects.cbegin(); it != objects.cend(); ++it)
-        addDevice(it.key().path(), it.value().value(deviceInterface));
+    // Taken in at once and told once.
+    for (const auto &device : objects.devices)
+        addDevice(device.first, device.second);
     emit devicesReset();
-    useAdapter(m_adapter, objects.value(QDBusObjectPath(m_adapter)).value(adapterInterface));
+    useAdapter(m_adapter, objects.adapterProperties);
 }
 
 bool DeviceSearch::addDevice(const QString &path, const QVariantMap &properties)

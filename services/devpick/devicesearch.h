@@ -6,6 +6,7 @@
 #include "bluetoothtypes.h"
 #include "searchproblem.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusPendingCall>
@@ -75,7 +76,7 @@ private slots:
     void onOwnerChanged(const QString &service, const QString &oldOwner, const QString &newOwner);
 
 private:
-    void onObjects(const ManagedObjects &objects);
+    void readObjects(int generation);
     void added(const QDBusObjectPath &object, const InterfaceProperties &interfaces);
     // Takes in a device of the adapter in use; false when it is none.
     bool addDevice(const QString &path, const QVariantMap &properties);
@@ -108,6 +109,14 @@ private:
     bool m_serviceLost = false; // bluetoothd left the bus during this search
     QString m_pairing;
     QMap<QString, BluetoothDevice> m_devices;
+    int m_generation = 0; // of start(); an answer to an earlier one is dropped
+    // bluetoothd's objects while they are read in.
+    struct Objects {
+        QDBusArgument reader;
+        QString adapter;
+        QVariantMap adapterProperties;
+        QList<QPair<QString, QVariantMap>> devices;
+    } m_objects;
 };
 
 #endif

@@ -349,26 +349,32 @@ private slots:
         QTRY_COMPARE(answers(monitor), (QList<QStringList>{{"02:4C:0A:31:5A:C2", "Tervo Trail 20"}}));
     }
 
-    // A phone that knows 2,000 devices: all listed in order, one that comes closer moves up,
-    // one found during the search is listed and paired.
+    // A phone that knows 2,000 devices, each name twice: all listed in order, rows of the same
+    // name told apart by their addresses; one that comes closer moves up, one found during
+    // the search is listed and paired.
     void testManyDevices()
     {
         BluezMock mock;
         QVERIFY(mock.start());
         mock.override("/", "org.bluez.Mock", "AddMany",
-                      "for i in range(2000): self.AddDevice('hci0', '02:4C:0B:00:%02X:%02X' % (i // 256, i % 256), 'Device %04d' % i)");
+                      "for i in range(2000): self.AddDevice('hci0', '02:4C:0B:00:%02X:%02X' % (i // 256, i % 256), 'Device %04d' % (i % 1000))");
         mock.call("/", "org.bluez.Mock", "AddMany", {});
         QStringList order;
         for (int i = 0; i < 2000; ++i)
-            order << QStringLiteral("Device %1").arg(i, 4, 10, QChar('0'));
+            order << QStringLiteral("Device %1").arg(i / 2, 4, 10, QChar('0'));
         ShownPicker shown;
         BusMonitor monitor(QDBusConnection::SystemBus);
         QVERIFY(monitor.start());
         QVERIFY(shown.ask());
         QTRY_COMPARE(shown.dialog()->statusLabel()->text(), QStringLiteral("Searching…"));
         QCOMPARE(names(shown.list()), order);
+        QSet<QString> told;
+        for (int row = 0; row < 2000; ++row)
+            told << spoken(shown.list(), row);
+        QCOMPARE(told.size(), 2000);
+        QVERIFY(told.contains(isolated("Device 0500") + ", 02:4C:0B:00:05:DC"));
         mock.update("/org/bluez/hci0/dev_02_4C_0B_00_05_DC", device1, {{"RSSI", QVariant::fromValue(qint16(-30))}});
-        order.move(1500, 0);
+        order.move(1001, 0);
         QTRY_COMPARE(names(shown.list()), order);
         mock.addDevice("02:4C:0A:31:5A:C2", "Tervo Trail 20", true);
         order.prepend("Tervo Trail 20");
