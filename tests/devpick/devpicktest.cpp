@@ -28,9 +28,16 @@ const QString device1 = QStringLiteral("org.bluez.Device1");
 // The answers the picker sent, as address and name, seen on the wire.
 QList<QStringList> answers(BusMonitor &monitor)
 {
+    // Each argument as the monitor prints it: string "...", or nothing yet while a line is
+    // still coming in.
+    const auto text = [](QString printed) {
+        printed.remove(0, 8);
+        printed.chop(1);
+        return printed;
+    };
     QList<QStringList> list;
     for (const BusMonitor::Message &m : monitor.sync() ? monitor.signalsNamed("search_result") : QList<BusMonitor::Message>())
-        list << QStringList{m.args.value(0).mid(8).chopped(1), m.args.value(1).mid(8).chopped(1)}; // string "..."
+        list << QStringList{text(m.args.value(0)), text(m.args.value(1))};
     return list;
 }
 
