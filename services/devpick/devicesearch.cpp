@@ -93,7 +93,8 @@ void DeviceSearch::stop()
         OrgBluezAgentManager1Interface(bluez, QStringLiteral("/org/bluez"), m_bus).UnregisterAgent(QDBusObjectPath(PairingAgent::path));
     m_agentRegistered = false;
     m_pairing.clear();
-    m_agent->setDevice(QString(), QString());
+    // bluetoothd may still release the agent.
+    m_agent->setDevice(QString(), m_owner);
     setState(State::Stopped);
 }
 

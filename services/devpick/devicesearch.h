@@ -22,9 +22,11 @@ class QDBusServiceWatcher;
 
 /*
  * One search for devices through bluetoothd: discovery on the default adapter while it
- * lasts, the devices found, and the pairing of the one chosen. A failure is kept in words
- * (error()) and leaves the search usable: it searches again, or can be started again. The
- * discovery this search started is stopped by stop() and at the latest by the destructor.
+ * lasts, the devices found at any time, and the pairing of the one chosen. A failure is kept
+ * as a problem() and leaves the search usable: it searches again, or can be started again. A
+ * device or adapter that goes away ends a pairing with it at once. The discovery this search
+ * started is stopped by stop() and at the latest by the destructor. Names are kept cleaned
+ * (StrangerText::name), so the name shown is the name answered.
  */
 class DeviceSearch : public QObject
 {
@@ -54,7 +56,7 @@ public:
     const SearchProblem &problem() const { return m_problem; }
     // The problem in words; empty when there is none.
     QString error() const { return m_problem.text(); }
-    // In the order they are offered.
+    // In the order they are offered (sorted on each call; DeviceListModel keeps its own).
     QList<BluetoothDevice> devices() const;
     QList<BluetoothDevice> devicesUnordered() const { return m_devices.values(); }
     BluetoothDevice device(const QString &path) const { return m_devices.value(path); }
@@ -95,8 +97,7 @@ private:
 
     QDBusConnection m_bus;
     PairingAgent *m_agent;
-    // Made once the types its signals carry are known to QtDBus, which otherwise drops the
-    // match rules for them without a word.
+    // Asked for what there is; its signals are taken on the bus (see the constructor).
     OrgFreedesktopDBusObjectManagerInterface *m_manager = nullptr;
     QDBusServiceWatcher *m_watcher = nullptr;
     QString m_owner; // bluetoothd's unique name: the only one the agent answers
