@@ -48,14 +48,5 @@ QString BluetoothDevice::displayName() const
 
 bool BluetoothDevice::before(const BluetoothDevice &a, const BluetoothDevice &b)
 {
-    if (a.serialPort != b.serialPort)
-        return a.serialPort;
-    if (a.paired != b.paired)
-        return a.paired;
-    if (a.hasRssi != b.hasRssi)
-        return a.hasRssi;
-    if (a.hasRssi && a.rssi != b.rssi)
-        return a.rssi > b.rssi;
-    const int byName = a.displayName().localeAwareCompare(b.displayName());
-    return byName != 0 ? byName < 0 : a.address < b.address;
+    return ordered(a, b, [&]() { return a.displayName().localeAwareCompare(b.displayName()); });
 }

@@ -26,6 +26,22 @@ struct BluetoothDevice {
 
     // Receivers first, then paired devices, then the rest by signal strength.
     static bool before(const BluetoothDevice &a, const BluetoothDevice &b);
+    // The same, with the names compared by BY_NAME (negative, 0 or positive), which is asked
+    // only when all else is equal.
+    template<typename NameOrder>
+    static bool ordered(const BluetoothDevice &a, const BluetoothDevice &b, NameOrder byName)
+    {
+        if (a.serialPort != b.serialPort)
+            return a.serialPort;
+        if (a.paired != b.paired)
+            return a.paired;
+        if (a.hasRssi != b.hasRssi)
+            return a.hasRssi;
+        if (a.hasRssi && a.rssi != b.rssi)
+            return a.rssi > b.rssi;
+        const int names = byName();
+        return names != 0 ? names < 0 : a.address < b.address;
+    }
 };
 
 #endif

@@ -56,20 +56,10 @@ DeviceListModel::Row DeviceListModel::row(const BluetoothDevice &device) const
     return {device, m_collator.sortKey(device.displayName())};
 }
 
-bool DeviceListModel::before(const Row &rowA, const Row &rowB) const
+bool DeviceListModel::before(const Row &a, const Row &b) const
 {
-    const BluetoothDevice &a = rowA.device;
-    const BluetoothDevice &b = rowB.device;
-    if (a.serialPort != b.serialPort)
-        return a.serialPort;
-    if (a.paired != b.paired)
-        return a.paired;
-    if (a.hasRssi != b.hasRssi)
-        return a.hasRssi;
-    if (a.hasRssi && a.rssi != b.rssi)
-        return a.rssi > b.rssi;
-    const int byName = rowA.key.compare(rowB.key);
-    return byName != 0 ? byName < 0 : a.address < b.address;
+    // The names by their collation keys, made once per change rather than once per comparison.
+    return BluetoothDevice::ordered(a.device, b.device, [&]() { return a.key.compare(b.key); });
 }
 
 int DeviceListModel::find(const QString &path) const
