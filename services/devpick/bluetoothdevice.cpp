@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "bluetoothdevice.h"
 
+#include "strangertext.h"
+
 namespace {
 const QString serialPortUuid = QStringLiteral("00001101-0000-1000-8000-00805f9b34fb");
 }
@@ -10,11 +12,11 @@ void BluetoothDevice::update(const QVariantMap &properties, const QStringList &i
     for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
         const QString &key = it.key();
         if (key == QLatin1String("Address"))
-            address = it.value().toString().toUpper();
+            address = StrangerText::name(it.value().toString()).toUpper();
         else if (key == QLatin1String("Alias"))
-            alias = it.value().toString();
+            alias = StrangerText::name(it.value().toString());
         else if (key == QLatin1String("Name"))
-            name = it.value().toString();
+            name = StrangerText::name(it.value().toString());
         else if (key == QLatin1String("Paired"))
             paired = it.value().toBool();
         else if (key == QLatin1String("UUIDs"))
@@ -46,14 +48,5 @@ QString BluetoothDevice::displayName() const
 
 bool BluetoothDevice::before(const BluetoothDevice &a, const BluetoothDevice &b)
 {
-    if (a.serialPort != b.serialPort)
-        return a.serialPort;
-    if (a.paired != b.paired)
-        return a.paired;
-    if (a.hasRssi != b.hasRssi)
-        return a.hasRssi;
-    if (a.hasRssi && a.rssi != b.rssi)
-        return a.rssi > b.rssi;
-    const int byName = a.displayName().localeAwareCompare(b.displayName());
-    return byName != 0 ? byName < 0 : a.address < b.address;
+    return ordered(a, b, [&]() { return a.displayName().localeAwareCompare(b.displayName()); });
 }

@@ -5,11 +5,14 @@
 #include "devpicklog.h"
 #include "pairingagent.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
+#include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 const QString bluez = QStringLiteral("org.bluez");
@@ -17,27 +20,33 @@ const QString adapterInterface = QStringLiteral("org.bluez.Adapter1");
 const QString deviceInterface = QStringLiteral("org.bluez.Device1");
 // Long enough for a user to find and type a PIN; bluetoothd gives up on its own before.
 constexpr int pairingTimeoutMs = 90000;
-
-bool named(const QDBusError &error, const char *name)
-{
-    return error.name() == QLatin1String("org.bluez.Error.") + QLatin1String(name);
-}
 }
 
 DeviceSearch::DeviceSearch(const QDBusConnection &bus, PairingAgent *agent, QObject *parent)
     : QObject(parent)
     , m_bus(bus)
     , m_agent(agent)
-    , m_manager(new OrgFreedesktopDBusObjectManagerInterface(bluez, QStringLiteral("/"), bus, this))
-    , m_watcher(new QDBusServiceWatcher(bluez, bus, QDBusServiceWatcher::WatchForOwnerChange, this))
 {
     BluetoothTypes::registerTypes();
-    connect(m_manager, &OrgFreedesktopDBusObjectManagerInterface::InterfacesAdded, this, &DeviceSearch::onInterfacesAdded);
-    connect(m_manager, &OrgFreedesktopDBusObjectManagerInterface::InterfacesRemoved, this, &DeviceSearch::onInterfacesRemoved);
+    m_manager = new OrgFreedesktopDBusObjectManagerInterface(bluez, QStringLiteral("/"), bus, this);
+    m_watcher = new QDBusServiceWatcher(bluez, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, &DeviceSearch::onOwnerChanged);
-    // Any object of bluetoothd's: the adapter and every device.
-    m_bus.connect(bluez, QString(), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
-                  this, SLOT(onPropertiesChanged(QString, QVariantMap, QStringList, QDBusMessage)));
+    // Connected on the bus, not through the proxy's signals, and taken as messages: QtDBus
+    // drops a connection whose argument types it does not resolve at that moment (the proxy's
+    // alias of a{sa{sv}}, at times even QDBusObjectPath) without a word, and then no match
+    // rule reaches the bus and no device found during the search is ever seen. A slot that
+    // takes the message alone needs no type, and the bus's connect says whether it worked.
+    const QString manager = QStringLiteral("org.freedesktop.DBus.ObjectManager");
+    const bool followed =
+        m_bus.connect(bluez, QStringLiteral("/"), manager, QStringLiteral("InterfacesAdded"), QStringLiteral("oa{sa{sv}}"),
+                      this, SLOT(onInterfacesAdded(QDBusMessage)))
+        && m_bus.connect(bluez, QStringLiteral("/"), manager, QStringLiteral("InterfacesRemoved"), QStringLiteral("oas"),
+                         this, SLOT(onInterfacesRemoved(QDBusMessage)))
+        // Any object of bluetoothd's: the adapter and every device.
+        && m_bus.connect(bluez, QString(), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
+                         QStringLiteral("sa{sv}as"), this, SLOT(onPropertiesChanged(QDBusMessage)));
+    if (!followed)
+        qCWarning(lcDevpick).noquote() << "cannot follow bluetoothd's objects:" << m_bus.lastError().message();
 }
 
 DeviceSearch::~DeviceSearch()
@@ -49,21 +58,27 @@ void DeviceSearch::start()
 {
     if (m_state == State::Stopped)
         return;
-    m_error.clear();
+    m_problem = SearchProblem();
     setState(State::Starting);
     registerAgent();
+    const int generation = ++m_generation;
     auto *watcher = new QDBusPendingCallWatcher(m_manager->GetManagedObjects(), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, generation](QDBusPendingCallWatcher *call) {
         call->deleteLater();
-        const QDBusPendingReply<ManagedObjects> reply = *call;
-        if (m_state != State::Starting)
+        if (m_state != State::Starting || generation != m_generation)
             return;
-        if (reply.isError()) {
-            qCInfo(lcDevpick).noquote() << "bluetoothd does not answer:" << reply.error().message();
-            fail(State::Failed, tr("Bluetooth is not available: the Bluetooth service is not running."));
+        const QDBusMessage reply = call->reply();
+        if (call->isError() || reply.signature() != QLatin1String("a{oa{sa{sv}}}")) {
+            qCInfo(lcDevpick).noquote() << "bluetoothd does not answer:" << call->error().message();
+            fail(State::Failed, SearchProblem::Kind::NoService);
             return;
         }
-        onObjects(reply.value());
+        m_owner = reply.service();
+        m_agent->setDevice(QString(), m_owner);
+        m_objects = Objects();
+        m_objects.reader = reply.arguments().constFirst().value<QDBusArgument>();
+        std::as_const(m_objects.reader).beginMap();
+        readObjects(generation);
     });
 }
 
@@ -77,7 +92,9 @@ void DeviceSearch::stop()
     if (m_agentRegistered)
         OrgBluezAgentManager1Interface(bluez, QStringLiteral("/org/bluez"), m_bus).UnregisterAgent(QDBusObjectPath(PairingAgent::path));
     m_agentRegistered = false;
-    m_agent->setDevice(QString());
+    m_pairing.clear();
+    // bluetoothd may still release the agent.
+    m_agent->setDevice(QString(), m_owner);
     setState(State::Stopped);
 }
 
@@ -87,10 +104,10 @@ void DeviceSearch::pair(const QString &devicePath)
         return;
     qCDebug(lcDevpick).noquote() << "pairing" << devicePath;
     m_pairing = devicePath;
-    m_error.clear();
+    m_problem = SearchProblem();
     // A discovery under way slows pairing down.
     stopDiscovery();
-    m_agent->setDevice(devicePath);
+    m_agent->setDevice(devicePath, m_owner);
     setState(State::Pairing);
     if (m_devices.value(devicePath).paired) {
         trust();
@@ -101,7 +118,8 @@ void DeviceSearch::pair(const QString &devicePath)
     whenDone(device.Pair(), [this, devicePath](const QDBusError &error) {
         if (m_state != State::Pairing || m_pairing != devicePath)
             return;
-        if (!error.isValid() || named(error, "AlreadyExists"))
+        const BluezError::Type type = BluezError::of(error);
+        if (type == BluezError::Type::None || type == BluezError::Type::AlreadyExists)
             trust();
         else
             pairingFailed(error);
@@ -115,7 +133,7 @@ void DeviceSearch::powerOn()
     OrgFreedesktopDBusPropertiesInterface adapter(bluez, m_adapter, m_bus);
     whenDone(adapter.Set(adapterInterface, QStringLiteral("Powered"), QDBusVariant(true)), [this](const QDBusError &error) {
         if (error.isValid() && m_state == State::Off)
-            fail(State::Off, tr("Bluetooth could not be turned on: %1").arg(error.message()));
+            fail(State::Off, SearchProblem::Kind::PowerOnFailed, error);
         // Once on, the adapter says so and the search begins.
     });
 }
@@ -127,24 +145,58 @@ QList<BluetoothDevice> DeviceSearch::devices() const
     return list;
 }
 
-void DeviceSearch::onObjects(const ManagedObjects &objects)
+void DeviceSearch::readObjects(int generation)
 {
-    m_devices.clear();
-    m_adapter.clear();
-    // The first adapter is bluetoothd's default one.
-    for (auto it = objects.cbegin(); it != objects.cend(); ++it) {
-        if (it.value().contains(adapterInterface)) {
-            m_adapter = it.key().path();
-            break;
+    if (m_state != State::Starting || generation != m_generation)
+        return;
+    // A phone may know thousands of devices: a few hundred at a time, so that the window
+    // and the bus are served in between.
+    // Read through a const reference: the others are QDBusArgument's writing members.
+    const QDBusArgument &reader = m_objects.reader;
+    for (int read = 0; read < 200 && !reader.atEnd(); ++read) {
+        QDBusObjectPath object;
+        InterfaceProperties interfaces;
+        reader.beginMapEntry();
+        reader >> object >> interfaces;
+        reader.endMapEntry();
+        // The first adapter is bluetoothd's default one.
+        const QString path = object.path();
+        if (interfaces.contains(adapterInterface) && (m_objects.adapter.isEmpty() || path < m_objects.adapter)) {
+            m_objects.adapter = path;
+            m_objects.adapterProperties = interfaces.value(adapterInterface);
         }
+        if (interfaces.contains(deviceInterface))
+            m_objects.devices.append({path, interfaces.value(deviceInterface)});
     }
-    if (m_adapter.isEmpty()) {
-        fail(State::Failed, tr("There is no Bluetooth adapter on this phone."));
+    if (!reader.atEnd()) {
+        QTimer::singleShot(0, this, [this, generation]() { readObjects(generation); });
         return;
     }
-    for (auto it = objects.cbegin(); it != objects.cend(); ++it)
-        onInterfacesAdded(it.key(), it.value());
-    useAdapter(m_adapter, objects.value(QDBusObjectPath(m_adapter)).value(adapterInterface));
+    reader.endMap();
+    const Objects objects = std::exchange(m_objects, Objects());
+    m_devices.clear();
+    m_adapter = objects.adapter;
+    if (m_adapter.isEmpty()) {
+        emit devicesReset();
+        fail(State::Failed, SearchProblem::Kind::NoAdapter);
+        return;
+    }
+    // Taken in at once and told once.
+    for (const auto &device : objects.devices)
+        addDevice(device.first, device.second);
+    emit devicesReset();
+    useAdapter(m_adapter, objects.adapterProperties);
+}
+
+bool DeviceSearch::addDevice(const QString &path, const QVariantMap &properties)
+{
+    if (properties.isEmpty() || m_adapter.isEmpty()
+        || properties.value(QStringLiteral("Adapter")).value<QDBusObjectPath>().path() != m_adapter)
+        return false;
+    BluetoothDevice &device = m_devices[path];
+    device.path = path;
+    device.update(properties);
+    return true;
 }
 
 void DeviceSearch::useAdapter(const QString &path, const QVariantMap &properties)
@@ -158,7 +210,7 @@ void DeviceSearch::useAdapter(const QString &path, const QVariantMap &properties
 void DeviceSearch::startDiscovery()
 {
     if (!m_powered) {
-        fail(State::Off, tr("Bluetooth is turned off."));
+        fail(State::Off, SearchProblem::Kind::Off);
         return;
     }
     OrgBluezAdapter1Interface adapter(bluez, m_adapter, m_bus);
@@ -171,14 +223,15 @@ void DeviceSearch::startDiscovery()
     const QDBusPendingCall started = adapter.StartDiscovery();
     setState(State::Searching);
     whenDone(started, [this](const QDBusError &error) {
-        if (!error.isValid() || named(error, "InProgress") || m_state != State::Searching)
+        const BluezError::Type type = BluezError::of(error);
+        if (type == BluezError::Type::None || type == BluezError::Type::InProgress || m_state != State::Searching)
             return;
         m_discovering = false;
-        if (named(error, "NotReady")) {
+        if (type == BluezError::Type::NotReady) {
             m_powered = false;
-            fail(State::Off, tr("Bluetooth is turned off."));
+            fail(State::Off, SearchProblem::Kind::Off);
         } else {
-            fail(State::Failed, tr("The search could not start: %1").arg(error.message()));
+            fail(State::Failed, SearchProblem::Kind::SearchFailed, error);
         }
     });
 }
@@ -204,44 +257,47 @@ void DeviceSearch::trust()
             return;
         }
         const BluetoothDevice device = m_devices.value(path);
-        m_agent->setDevice(QString());
+        m_agent->setDevice(QString(), m_owner);
         setState(State::Paired);
         qCInfo(lcDevpick).noquote() << "paired and trusted" << device.address;
+        // Cleaned when it came in: a name the settings daemon takes.
         emit paired(device.address, device.displayName());
     });
 }
 
 void DeviceSearch::pairingFailed(const QDBusError &error)
 {
-    const QString name = m_devices.value(m_pairing).displayName();
     qCInfo(lcDevpick).noquote() << "pairing" << m_pairing << "failed:" << error.name() << error.message();
-    QString text;
-    if (named(error, "AuthenticationFailed"))
-        text = tr("Pairing with %1 failed: the PIN or passkey did not match. Many GPS receivers use 0000 or 1234.");
-    else if (named(error, "AuthenticationRejected"))
-        text = tr("%1 refused the pairing.");
-    else if (named(error, "AuthenticationCanceled") || named(error, "Canceled"))
-        text = tr("The pairing with %1 was cancelled.");
-    else if (named(error, "ConnectionAttemptFailed") || named(error, "PageTimeout"))
-        text = tr("%1 could not be reached. Make sure that it is switched on and close by.");
-    else if (named(error, "AuthenticationTimeout") || error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout)
-        text = tr("%1 did not answer in time.");
-    else if (named(error, "DoesNotExist") || error.type() == QDBusError::UnknownObject)
-        text = tr("%1 is no longer in range.");
-    else
-        text = tr("Pairing with %1 failed: %2").arg(QStringLiteral("%1"), error.message());
-    m_pairing.clear();
-    m_agent->setDevice(QString());
-    m_error = text.arg(name);
+    const QString name = m_devices.value(m_pairing).displayName();
+    forget(Forget::Pairing);
+    m_problem = {SearchProblem::Kind::PairingFailed, BluezError::of(error), name, error.message()};
     startDiscovery();
     emit changed();
 }
 
-void DeviceSearch::fail(State state, const QString &error)
+void DeviceSearch::forget(Forget what)
 {
-    qCInfo(lcDevpick).noquote() << error;
-    m_error = error;
-    setState(state);
+    if (what == Forget::Service) {
+        m_agentRegistered = false;
+        m_owner.clear();
+    }
+    m_pairing.clear();
+    m_agent->setDevice(QString(), m_owner);
+    if (what == Forget::Pairing)
+        return;
+    m_adapter.clear();
+    m_discovering = false;
+    if (!m_devices.isEmpty()) {
+        m_devices.clear();
+        emit devicesReset();
+    }
+}
+
+void DeviceSearch::fail(State state, SearchProblem::Kind kind, const QDBusError &error, const QString &device)
+{
+    m_problem = {kind, BluezError::of(error), device, error.message()};
+    qCInfo(lcDevpick).noquote() << m_problem.text();
+    m_state = state;
     emit changed();
 }
 
@@ -259,7 +315,7 @@ void DeviceSearch::registerAgent()
     const QDBusObjectPath agent(PairingAgent::path);
     m_agentRegistered = true;
     whenDone(manager.RegisterAgent(agent, QStringLiteral("KeyboardDisplay")), [this, agent](const QDBusError &error) {
-        if (error.isValid() && !named(error, "AlreadyExists")) {
+        if (error.isValid() && BluezError::of(error) != BluezError::Type::AlreadyExists) {
             qCInfo(lcDevpick).noquote() << "no pairing agent:" << error.message();
             return;
         }
@@ -276,65 +332,77 @@ void DeviceSearch::whenDone(const QDBusPendingCall &call, std::function<void(con
     });
 }
 
-void DeviceSearch::onInterfacesAdded(const QDBusObjectPath &object, const InterfaceProperties &interfaces)
+void DeviceSearch::onInterfacesAdded(const QDBusMessage &message)
 {
+    const QList<QVariant> arguments = message.arguments();
+    if (arguments.size() == 2 && arguments.at(1).canConvert<QDBusArgument>())
+        added(arguments.at(0).value<QDBusObjectPath>(), qdbus_cast<InterfaceProperties>(arguments.at(1)));
+}
+
+void DeviceSearch::added(const QDBusObjectPath &object, const InterfaceProperties &interfaces)
+{
+    if (m_state == State::Stopped)
+        return;
     if (interfaces.contains(adapterInterface) && m_adapter.isEmpty() && m_state == State::Failed) {
-        m_error.clear();
+        m_problem = SearchProblem();
         useAdapter(object.path(), interfaces.value(adapterInterface));
         return;
     }
-    const QVariantMap properties = interfaces.value(deviceInterface);
-    if (properties.isEmpty() || m_adapter.isEmpty()
-        || properties.value(QStringLiteral("Adapter")).value<QDBusObjectPath>().path() != m_adapter)
+    const bool known = m_devices.contains(object.path());
+    if (!addDevice(object.path(), interfaces.value(deviceInterface)))
         return;
-    BluetoothDevice &device = m_devices[object.path()];
-    device.path = object.path();
-    device.update(properties);
-    emit changed();
+    emit deviceUpdated(object.path());
+    if (!known)
+        emit changed();
 }
 
-void DeviceSearch::onInterfacesRemoved(const QDBusObjectPath &object, const QStringList &interfaces)
+void DeviceSearch::onInterfacesRemoved(const QDBusMessage &message)
 {
-    const QString path = object.path();
+    if (m_state == State::Stopped || m_state == State::Paired || message.arguments().size() != 2)
+        return;
+    const QString path = message.arguments().at(0).value<QDBusObjectPath>().path();
+    const QStringList interfaces = message.arguments().at(1).toStringList();
     if (interfaces.contains(adapterInterface) && path == m_adapter) {
-        m_adapter.clear();
-        m_devices.clear();
-        m_discovering = false;
-        m_pairing.clear();
-        m_agent->setDevice(QString());
-        fail(State::Failed, tr("There is no Bluetooth adapter on this phone."));
+        const QString device = m_devices.value(m_pairing).displayName();
+        forget(Forget::Adapter);
+        fail(State::Failed, SearchProblem::Kind::AdapterRemoved, QDBusError(), device);
         return;
     }
     if (!interfaces.contains(deviceInterface) || !m_devices.contains(path))
         return;
-    const BluetoothDevice gone = m_devices.take(path);
     if (m_state == State::Pairing && path == m_pairing) {
-        m_pairing.clear();
-        m_agent->setDevice(QString());
-        m_error = tr("%1 is no longer in range.").arg(gone.displayName());
+        const QString name = m_devices.value(path).displayName();
+        forget(Forget::Pairing);
+        m_problem = {SearchProblem::Kind::DeviceGone, BluezError::Type::DoesNotExist, name, QString()};
         startDiscovery();
     }
+    m_devices.remove(path);
+    emit deviceRemoved(path);
     emit changed();
 }
 
-void DeviceSearch::onPropertiesChanged(const QString &interface, const QVariantMap &changed,
-                                       const QStringList &invalidated, const QDBusMessage &message)
+void DeviceSearch::onPropertiesChanged(const QDBusMessage &message)
 {
+    // Only bluetoothd speaks for its objects.
+    if (message.service() != m_owner || m_state == State::Stopped || message.arguments().size() != 3)
+        return;
+    const QString interface = message.arguments().at(0).toString();
+    const QVariantMap changed = qdbus_cast<QVariantMap>(message.arguments().at(1));
+    const QStringList invalidated = message.arguments().at(2).toStringList();
     const QString path = message.path();
     if (interface == adapterInterface && path == m_adapter && changed.contains(QStringLiteral("Powered"))) {
         m_powered = changed.value(QStringLiteral("Powered")).toBool();
-        if (!m_powered && m_state != State::Stopped && m_state != State::Paired) {
+        if (!m_powered && m_state != State::Paired) {
+            forget(Forget::Pairing);
             m_discovering = false;
-            m_pairing.clear();
-            m_agent->setDevice(QString());
-            fail(State::Off, tr("Bluetooth was turned off."));
+            fail(State::Off, SearchProblem::Kind::TurnedOff);
         } else if (m_powered && m_state == State::Off) {
-            m_error.clear();
+            m_problem = SearchProblem();
             startDiscovery();
         }
     } else if (interface == deviceInterface && m_devices.contains(path)) {
         m_devices[path].update(changed, invalidated);
-        emit this->changed();
+        emit deviceUpdated(path);
     }
 }
 
@@ -345,19 +413,15 @@ void DeviceSearch::onOwnerChanged(const QString &service, const QString &oldOwne
         return;
     if (!oldOwner.isEmpty()) {
         qCInfo(lcDevpick) << "bluetoothd left the bus";
-        m_adapter.clear();
-        m_devices.clear();
-        m_discovering = false;
-        m_agentRegistered = false;
-        m_pairing.clear();
-        m_agent->setDevice(QString());
+        forget(Forget::Service);
         m_serviceLost = true;
-        fail(State::Failed, tr("The Bluetooth service stopped. The search goes on when it is back."));
+        fail(State::Failed, SearchProblem::Kind::ServiceStopped);
     }
     if (!newOwner.isEmpty()) {
+        m_owner = newOwner;
         start();
         if (m_serviceLost) {
-            m_error = tr("The Bluetooth service was restarted. Searching again.");
+            m_problem.kind = SearchProblem::Kind::ServiceRestarted;
             emit changed();
         }
     }

@@ -2,6 +2,7 @@
 #include "pairingagent.h"
 
 #include "devpicklog.h"
+#include "strangertext.h"
 
 const QString PairingAgent::path = QStringLiteral("/com/telva/devpick/agent");
 
@@ -15,13 +16,14 @@ PairingAgent::PairingAgent(QObject *parent)
 {
 }
 
-void PairingAgent::setDevice(const QString &devicePath)
+void PairingAgent::setDevice(const QString &devicePath, const QString &bluez)
 {
     if (m_question != Question::None && devicePath != m_device) {
         m_callBus.send(m_call.createErrorReply(canceled, QStringLiteral("The pairing was given up")));
         m_question = Question::None;
     }
     m_device = devicePath;
+    m_bluez = bluez;
     m_shownCode.clear();
     emit changed();
 }
@@ -66,14 +68,31 @@ void PairingAgent::refuse()
     emit changed();
 }
 
-bool PairingAgent::ask(Question question, const QDBusObjectPath &device, quint32 passkey)
+bool PairingAgent::fromBluez(const char *method, const QDBusObjectPath *device)
 {
-    if (device.path() != m_device || m_device.isEmpty()) {
-        qCInfo(lcDevpick).noquote() << "agent: refused a request for" << device.path() << "while pairing"
-                                    << (m_device.isEmpty() ? QStringLiteral("nothing") : m_device);
+    if (!calledFromDBus())
+        return true;
+    const QString caller = message().service();
+    if (m_bluez.isEmpty() || caller != m_bluez) {
+        qCWarning(lcDevpick).noquote() << "agent: refused" << method << "from" << caller << "- not bluetoothd"
+                                       << (m_bluez.isEmpty() ? QStringLiteral("(nothing is being paired)") : m_bluez);
+        sendErrorReply(rejected, QStringLiteral("Only bluetoothd may call the agent"));
+        return false;
+    }
+    if (device && (m_device.isEmpty() || device->path() != m_device)) {
+        qCWarning(lcDevpick).noquote() << "agent: refused" << method << "for" << device->path() << "while pairing"
+                                       << (m_device.isEmpty() ? QStringLiteral("nothing") : m_device);
         sendErrorReply(rejected, QStringLiteral("Not the device being paired"));
         return false;
     }
+    return true;
+}
+
+bool PairingAgent::ask(Question question, const QDBusObjectPath &device, quint32 passkey)
+{
+    static const char *const names[] = {"", "RequestPinCode", "RequestPasskey", "RequestConfirmation", "RequestAuthorization"};
+    if (!fromBluez(names[int(question)], &device))
+        return false;
     // A new question replaces one bluetoothd never withdrew.
     if (m_question != Question::None)
         m_callBus.send(m_call.createErrorReply(canceled, QStringLiteral("Superseded")));
@@ -96,7 +115,8 @@ void PairingAgent::withdraw()
 
 void PairingAgent::Release()
 {
-    withdraw();
+    if (fromBluez("Release"))
+        withdraw();
 }
 
 QString PairingAgent::RequestPinCode(const QDBusObjectPath &device)
@@ -107,9 +127,10 @@ QString PairingAgent::RequestPinCode(const QDBusObjectPath &device)
 
 void PairingAgent::DisplayPinCode(const QDBusObjectPath &device, const QString &pincode)
 {
-    if (device.path() != m_device)
-        return sendErrorReply(rejected, QStringLiteral("Not the device being paired"));
-    m_shownCode = pincode;
+    if (!fromBluez("DisplayPinCode", &device))
+        return;
+    // bluetoothd's PINs are up to 16 characters; the rest of a longer one is not shown.
+    m_shownCode = StrangerText::name(pincode).left(16);
     emit changed();
 }
 
@@ -122,7 +143,7 @@ uint PairingAgent::RequestPasskey(const QDBusObjectPath &device)
 void PairingAgent::DisplayPasskey(const QDBusObjectPath &device, uint passkey, ushort entered)
 {
     Q_UNUSED(entered)
-    if (device.path() != m_device)
+    if (!fromBluez("DisplayPasskey", &device))
         return;
     m_shownCode = QStringLiteral("%1").arg(passkey, 6, 10, QLatin1Char('0'));
     emit changed();
@@ -141,13 +162,15 @@ void PairingAgent::RequestAuthorization(const QDBusObjectPath &device)
 void PairingAgent::AuthorizeService(const QDBusObjectPath &device, const QString &uuid)
 {
     // The user chose this device to pair; its services come with it.
-    if (device.path() != m_device)
-        sendErrorReply(rejected, QStringLiteral("Not the device being paired"));
+    if (!fromBluez("AuthorizeService", &device))
+        return;
     qCDebug(lcDevpick) << "agent: service" << uuid << "for" << device.path();
 }
 
 void PairingAgent::Cancel()
 {
+    if (!fromBluez("Cancel"))
+        return;
     qCDebug(lcDevpick) << "agent: question withdrawn";
     withdraw();
 }

@@ -10,9 +10,10 @@
 
 /*
  * The pairing agent bluetoothd asks for a PIN, a passkey or a confirmation while the picker
- * pairs a device. It answers only for the device being paired, and only with what the user
- * (or a script) gave: a question stays open until accept() or refuse(), and bluetoothd may
- * withdraw it with Cancel.
+ * pairs a device. It answers only bluetoothd (the owner of org.bluez named by setDevice()),
+ * only for the device being paired, and only with what the user (or a script) gave: a
+ * question stays open until accept() or refuse(), and bluetoothd may withdraw it with Cancel.
+ * Any other call is refused with org.bluez.Error.Rejected and a warning.
  */
 class PairingAgent : public QObject, protected QDBusContext
 {
@@ -31,8 +32,9 @@ public:
 
     explicit PairingAgent(QObject *parent = nullptr);
 
-    // The device questions are answered for; any other device is refused.
-    void setDevice(const QString &devicePath);
+    // The device questions are answered for, and the unique name of the bluetoothd that may
+    // ask them; any other device or caller is refused.
+    void setDevice(const QString &devicePath, const QString &bluez);
 
     Question question() const { return m_question; }
     quint32 passkey() const { return m_passkey; }
@@ -61,11 +63,15 @@ signals:
     void changed();
 
 private:
-    // False (and the caller refused) when the device is not the one being paired.
+    // False (and the caller refused) when the caller is not bluetoothd, or, unless the
+    // device is null, when it is not the one being paired.
+    bool fromBluez(const char *method, const QDBusObjectPath *device = nullptr);
+    // False (and the caller refused) as fromBluez().
     bool ask(Question question, const QDBusObjectPath &device, quint32 passkey = 0);
     void withdraw();
 
     QString m_device;
+    QString m_bluez;
     Question m_question = Question::None;
     quint32 m_passkey = 0;
     QString m_shownCode;

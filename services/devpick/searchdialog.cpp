@@ -1,41 +1,28 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "searchdialog.h"
 
+#include "devicelistmodel.h"
+#include "devicerowdelegate.h"
 #include "devicesearch.h"
 #include "pairingagent.h"
+#include "strangertext.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPainter>
+#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int pathRole = Qt::UserRole;
-
-// The mark of a device that offers the Serial Port profile; an empty one keeps rows aligned.
-QIcon receiverMark(bool receiver, const QPalette &palette, const QFont &font)
+// A label for text that is never markup.
+QLabel *plainLabel(QWidget *parent, const QString &text = QString())
 {
-    QPixmap pixmap(48, 28);
-    pixmap.fill(Qt::transparent);
-    if (receiver) {
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(palette.color(QPalette::Highlight));
-        painter.drawRoundedRect(pixmap.rect().adjusted(1, 3, -1, -3), 6, 6);
-        QFont bold = font;
-        bold.setBold(true);
-        bold.setPixelSize(13);
-        painter.setFont(bold);
-        painter.setPen(palette.color(QPalette::HighlightedText));
-        painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("GPS"));
-    }
-    return QIcon(pixmap);
+    auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
 }
 }
 
@@ -62,14 +49,14 @@ SearchDialog::SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *p
     dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x8a, 0x8a, 0x92));
     setPalette(dark);
 
-    m_title = new QLabel(windowTitle(), this);
+    m_title = plainLabel(this, windowTitle());
     QFont titleFont = m_title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
     titleFont.setBold(true);
     m_title->setFont(titleFont);
     m_title->setWordWrap(true);
 
-    m_hint = new QLabel(this);
+    m_hint = plainLabel(this);
     m_hint->setWordWrap(true);
     m_hint->hide();
 
@@ -77,10 +64,10 @@ SearchDialog::SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *p
     m_busy->setRange(0, 0);
     m_busy->setTextVisible(false);
     m_busy->setMaximumHeight(6);
-    m_status = new QLabel(this);
+    m_status = plainLabel(this);
     m_status->setObjectName(QStringLiteral("devpick_status_label"));
 
-    m_error = new QLabel(this);
+    m_error = plainLabel(this);
     m_error->setObjectName(QStringLiteral("devpick_error_label"));
     m_error->setWordWrap(true);
     m_error->setStyleSheet(QStringLiteral("color: #ff8a80;"));
@@ -89,7 +76,7 @@ SearchDialog::SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *p
     m_action->setAutoDefault(false);
 
     m_question = new QWidget(this);
-    m_questionText = new QLabel(m_question);
+    m_questionText = plainLabel(m_question);
     m_questionText->setWordWrap(true);
     m_input = new QLineEdit(m_question);
     m_input->setObjectName(QStringLiteral("devpick_answer_field"));
@@ -110,18 +97,20 @@ SearchDialog::SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *p
     questionLayout->addLayout(questionButtons);
     m_question->hide();
 
-    m_list = new QListWidget(this);
+    m_devices = new DeviceListModel(m_search, this);
+    m_list = new QListView(this);
     m_list->setObjectName(QStringLiteral("devpick_device_list"));
-    m_list->setIconSize(QSize(48, 28));
+    m_list->setModel(m_devices);
+    m_list->setItemDelegate(new DeviceRowDelegate(m_list));
+    m_list->setUniformItemSizes(true);
     m_list->setSpacing(4);
-    m_list->setWordWrap(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setMouseTracking(true);
     m_list->setStyleSheet(QStringLiteral(
-        "QListWidget { background: #1c1c21; color: white; border: none; border-radius: 12px; padding: 4px; }"
-        "QListWidget:disabled { color: #8a8a92; }"
-        "QListWidget::item { padding: 8px; border-radius: 8px; }"
-        "QListWidget::item:selected, QListWidget::item:hover { background: #2c2c33; color: white; }"));
+        "QListView { background: #1c1c21; color: white; border: none; border-radius: 12px; padding: 4px; }"
+        "QListView:disabled { color: #8a8a92; }"));
 
-    m_none = new QLabel(tr("No device found yet. Make sure that the receiver is switched on and close by."), this);
+    m_none = plainLabel(this, tr("No device found yet. Make sure that the receiver is switched on and close by."));
     m_none->setWordWrap(true);
 
     auto *buttons = new QDialogButtonBox(this);
@@ -146,8 +135,8 @@ SearchDialog::SearchDialog(DeviceSearch *search, PairingAgent *agent, QWidget *p
     layout->addWidget(m_none);
     layout->addWidget(buttons);
 
-    connect(m_list, &QListWidget::itemClicked, this, &SearchDialog::choose);
-    connect(m_list, &QListWidget::itemActivated, this, &SearchDialog::choose);
+    connect(m_list, &QListView::clicked, this, &SearchDialog::choose);
+    connect(m_list, &QListView::activated, this, &SearchDialog::choose);
     connect(m_action, &QPushButton::clicked, this, [this]() {
         if (m_search->state() == DeviceSearch::State::Off)
             m_search->powerOn();
@@ -173,13 +162,14 @@ void SearchDialog::setTitle(const QString &title)
 {
     if (title.isEmpty())
         return;
-    setWindowTitle(title);
-    m_title->setText(title);
+    const QString shown = StrangerText::line(title);
+    setWindowTitle(shown);
+    m_title->setText(shown);
 }
 
 void SearchDialog::setHint(const QString &hint)
 {
-    m_hint->setText(hint);
+    m_hint->setText(StrangerText::line(hint));
     m_hint->setVisible(!hint.isEmpty());
 }
 
@@ -187,7 +177,7 @@ void SearchDialog::showSearch()
 {
     using State = DeviceSearch::State;
     const State state = m_search->state();
-    const QString pairing = m_search->device(m_search->pairingDevice()).displayName();
+    const QString pairing = StrangerText::isolated(m_search->device(m_search->pairingDevice()).displayName());
     switch (state) {
     case State::Starting: m_status->setText(tr("Looking for Bluetooth…")); break;
     case State::Searching: m_status->setText(tr("Searching…")); break;
@@ -203,30 +193,14 @@ void SearchDialog::showSearch()
     m_action->setText(state == State::Off ? tr("Turn on Bluetooth") : tr("Try again"));
     m_action->setVisible(state == State::Off || state == State::Failed);
 
-    // Rebuilt in order; the row the user is on stays current.
-    const QString current = m_list->currentItem() ? m_list->currentItem()->data(pathRole).toString() : QString();
-    const QSignalBlocker blocker(m_list);
-    m_list->clear();
-    for (const BluetoothDevice &device : m_search->devices()) {
-        // A device without a name is listed by its address, once.
-        QString second = device.displayName() == device.address ? QString() : device.address;
-        if (device.paired)
-            second += (second.isEmpty() ? QString() : QStringLiteral(" · ")) + tr("paired");
-        auto *item = new QListWidgetItem(receiverMark(device.serialPort, palette(), font()),
-                                         (device.displayName() + QLatin1Char('\n') + second).trimmed(), m_list);
-        item->setData(pathRole, device.path);
-        item->setToolTip(device.serialPort ? tr("GPS receiver") : QString());
-        if (device.path == current)
-            m_list->setCurrentItem(item);
-    }
     m_list->setEnabled(state == State::Searching || state == State::Starting);
-    m_none->setVisible(m_list->count() == 0 && state == State::Searching);
+    m_none->setVisible(m_devices->rowCount() == 0 && state == State::Searching);
 }
 
 void SearchDialog::showQuestion()
 {
     using Question = PairingAgent::Question;
-    const QString name = m_search->device(m_search->pairingDevice()).displayName();
+    const QString name = StrangerText::isolated(m_search->device(m_search->pairingDevice()).displayName());
     const Question question = m_agent->question();
     switch (question) {
     case Question::PinCode:
@@ -262,10 +236,10 @@ void SearchDialog::showQuestion()
         m_answer->setFocus();
 }
 
-void SearchDialog::choose(QListWidgetItem *item)
+void SearchDialog::choose(const QModelIndex &index)
 {
-    if (item)
-        m_search->pair(item->data(pathRole).toString());
+    if (index.isValid())
+        m_search->pair(index.data(DeviceListModel::PathRole).toString());
 }
 
 void SearchDialog::answerQuestion()

@@ -4,12 +4,13 @@
 
 #include <QDialog>
 
+class DeviceListModel;
 class DeviceSearch;
 class PairingAgent;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
+class QListView;
+class QModelIndex;
 class QProgressBar;
 class QPushButton;
 class QWidget;
@@ -17,7 +18,9 @@ class QWidget;
 /*
  * The device search dialog, sized for a phone: the devices a search finds, receivers first,
  * one row each (name above address). A tap, or Return on a row, pairs that device; the
- * pairing agent's questions are asked here, and failures are said in words. Once paired,
+ * pairing agent's questions are asked here, and failures are said in words. Every text that
+ * comes from outside (names, the title and the hint) is shown as bounded plain text, isolated
+ * from the words around it. Once paired,
  * answered() carries the device; Cancel, Escape or closing the window answer with an empty
  * address. answered() is emitted exactly once.
  */
@@ -31,7 +34,10 @@ public:
     void setTitle(const QString &title);
     void setHint(const QString &hint);
 
-    QListWidget *deviceList() const { return m_list; }
+    QListView *deviceList() const { return m_list; }
+    QLabel *titleLabel() const { return m_title; }
+    QLabel *hintLabel() const { return m_hint; }
+    QLabel *questionLabel() const { return m_questionText; }
     QLabel *statusLabel() const { return m_status; }
     QLabel *errorLabel() const { return m_error; }
     QPushButton *actionButton() const { return m_action; }
@@ -47,7 +53,7 @@ signals:
 private:
     void showSearch();
     void showQuestion();
-    void choose(QListWidgetItem *item);
+    void choose(const QModelIndex &index);
     void answerQuestion();
 
     DeviceSearch *m_search;
@@ -63,7 +69,8 @@ private:
     QLineEdit *m_input = nullptr;
     QPushButton *m_answer = nullptr;
     QPushButton *m_refuse = nullptr;
-    QListWidget *m_list = nullptr;
+    DeviceListModel *m_devices = nullptr;
+    QListView *m_list = nullptr;
     QLabel *m_none = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_answered = false;

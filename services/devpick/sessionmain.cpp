@@ -13,7 +13,8 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QFile>
-#include <QListWidget>
+#include <QAbstractItemModel>
+#include <QListView>
 #include <QTextStream>
 #include <QTimer>
 
@@ -108,7 +109,7 @@ void takeScreenshot(DevicePicker *picker, const QString &file)
     auto *waited = new int(0);
     QObject::connect(poll, &QTimer::timeout, picker, [picker, poll, waited, file]() {
         SearchDialog *dialog = picker->dialog();
-        if (dialog && dialog->deviceList()->count() < 3 && ++*waited < 50)
+        if (dialog && dialog->deviceList()->model()->rowCount() < 3 && ++*waited < 50)
             return;
         poll->stop();
         delete waited;

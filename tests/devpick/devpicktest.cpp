@@ -5,15 +5,17 @@
 #include "busmonitor.h"
 #include "daemonsettings.h"
 #include "devicepicker.h"
-#include "sessionpicker.h"
+#include "messagecapture.h"
 #include "pagedriver.h"
 #include "pickerprocess.h"
 #include "programrun.h"
 #include "searchdialog.h"
+#include "sessionpicker.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QtTest>
 
@@ -29,21 +31,28 @@ const QString device1 = QStringLiteral("org.bluez.Device1");
 // The answers the picker sent, as address and name, seen on the wire.
 QList<QStringList> answers(BusMonitor &monitor)
 {
+    // Each argument as the monitor prints it: string "...", or nothing yet while a line is
+    // still coming in.
+    const auto text = [](QString printed) {
+        printed.remove(0, 8);
+        printed.chop(1);
+        return printed;
+    };
     QList<QStringList> list;
     for (const BusMonitor::Message &m : monitor.sync() ? monitor.signalsNamed("search_result") : QList<BusMonitor::Message>())
-        list << QStringList{m.args.value(0).mid(8).chopped(1), m.args.value(1).mid(8).chopped(1)}; // string "..."
+        list << QStringList{text(m.args.value(0)), text(m.args.value(1))};
     return list;
 }
 
-// Pair as a device with a fixed PIN does it: bluetoothd asks the pairing agents there are,
-// those pairing something else refuse, and it pairs only with the right PIN.
+// Pair as a device with a fixed PIN does it: bluetoothd (the connection that owns org.bluez)
+// asks the pairing agents there are, those pairing something else refuse, and it pairs only
+// with the right PIN.
 QString pairWithPin(const QString &pin)
 {
-    return QStringLiteral("bus = dbus.SystemBus()\n"
-                          "pin = None\n"
-                          "for n in bus.list_names():\n"
-                          "    if n.startswith(':') and n != bus.get_unique_name() and pin is None:\n"
-                          "        try: pin = bus.call_blocking(n, '/com/telva/devpick/agent', 'org.bluez.Agent1', "
+    return QStringLiteral("pin = None\n"
+                          "for n in self.connection.list_names():\n"
+                          "    if n.startswith(':') and n != self.connection.get_unique_name() and pin is None:\n"
+                          "        try: pin = self.connection.call_blocking(n, '/com/telva/devpick/agent', 'org.bluez.Agent1', "
                           "'RequestPinCode', 'o', [self.path], timeout=30)\n"
                           "        except dbus.exceptions.DBusException: pass\n"
                           "if pin != '%1': raise dbus.exceptions.DBusException('wrong PIN', name='org.bluez.Error.AuthenticationFailed')\n"
@@ -51,19 +60,19 @@ QString pairWithPin(const QString &pin)
 }
 
 // The first line of each row: the names, in the order offered.
-QStringList names(QListWidget *list)
+QStringList names(QListView *list)
 {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text().section('\n', 0, 0);
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        out << list->model()->index(i, 0).data().toString();
     return out;
 }
 
-void tap(QListWidget *list, const QString &name)
+void tap(QListView *list, const QString &name)
 {
     const int row = names(list).indexOf(name);
     if (row >= 0)
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
 }
 
 // This process as the test user's graphical session: its session picker, on a connection of
@@ -87,7 +96,7 @@ struct ShownPicker {
     }
     DevicePicker *picker(int nth = -1) const { return session.request(shown.at(nth < 0 ? shown.size() - 1 : nth).at(0).toUInt()); }
     SearchDialog *dialog(int nth = -1) const { return picker(nth) ? picker(nth)->dialog() : nullptr; }
-    QListWidget *list(int nth = -1) const { return dialog(nth)->deviceList(); }
+    QListView *list(int nth = -1) const { return dialog(nth)->deviceList(); }
 };
 
 // The environment of the program that owns the service name.
@@ -101,6 +110,34 @@ QStringList serviceEnvironment()
                 names << QString::fromUtf8(entry.left(entry.indexOf('=')));
     names.sort();
     return names;
+}
+
+// Pair as bluetoothd does when the device, or its adapter (ADAPTER), goes away meanwhile: it
+// says so at once and answers the call only much later.
+QString pairVanishing(bool adapter)
+{
+    const QString gone = adapter ? "dbus.ObjectPath('/org/bluez/hci0'), ['org.bluez.Adapter1']" : "self.path, ['org.bluez.Device1']";
+    return QStringLiteral("objects['/'].RemoveObject(%1)\n"
+                          "objects['/'].EmitSignal('org.freedesktop.DBus.ObjectManager', 'InterfacesRemoved', 'oas', [%2])\n"
+                          "self.connection.flush()\n"
+                          "time.sleep(7)\n"
+                          "raise dbus.exceptions.DBusException('late', name='org.bluez.Error.AuthenticationTimeout')")
+        .arg(adapter ? "'/org/bluez/hci0'" : "self.path", gone);
+}
+
+// A name as a sentence shows it: isolated from the words around it.
+QString isolated(const QString &name)
+{
+    return QChar(0x2068) + name + QChar(0x2069);
+}
+
+// What a screen reader is told of a widget, or of a row of a list.
+QString spoken(QWidget *widget, int row = -1)
+{
+    QAccessibleInterface *node = QAccessible::queryAccessibleInterface(widget);
+    if (node && row >= 0)
+        node = node->child(row);
+    return node ? node->text(QAccessible::Name) : QString();
 }
 
 // Discovery was started, and stopped after its last start.
@@ -153,7 +190,7 @@ private slots:
         const QStringList order{"Tervo Trail 20", "Pellio Watch", "Karsk Speaker", "02:4C:0A:77:10:03"};
         QTRY_COMPARE(names(shown.list()), order);
 
-        QListWidget *list = shown.list();
+        QListView *list = shown.list();
         if (how == "tap" || how == "pin") {
             tap(list, "Tervo Trail 20");
         } else if (how == "keys") {
@@ -187,11 +224,13 @@ private slots:
         QTest::addColumn<QString>("said");
         QTest::newRow("no adapter") << "no adapter" << QString() << "There is no Bluetooth adapter on this phone.";
         QTest::newRow("powered off") << "off" << QString() << "Bluetooth is turned off.";
-        QTest::newRow("wrong PIN") << "pair" << "AuthenticationFailed" << "Pairing with Tervo Trail 20 failed: the PIN or passkey did not match.";
-        QTest::newRow("cancelled") << "pair" << "AuthenticationCanceled" << "The pairing with Tervo Trail 20 was cancelled.";
-        QTest::newRow("unreachable") << "pair" << "ConnectionAttemptFailed" << "Tervo Trail 20 could not be reached.";
-        QTest::newRow("timeout") << "pair" << "AuthenticationTimeout" << "Tervo Trail 20 did not answer in time.";
-        QTest::newRow("vanished") << "vanished" << QString() << "Tervo Trail 20 is no longer in range.";
+        QTest::newRow("wrong PIN") << "pair" << "AuthenticationFailed" << "Pairing with {Tervo Trail 20} failed: the PIN or passkey did not match.";
+        QTest::newRow("cancelled") << "pair" << "AuthenticationCanceled" << "The pairing with {Tervo Trail 20} was cancelled.";
+        QTest::newRow("unreachable") << "pair" << "ConnectionAttemptFailed" << "{Tervo Trail 20} could not be reached.";
+        QTest::newRow("timeout") << "pair" << "AuthenticationTimeout" << "{Tervo Trail 20} did not answer in time.";
+        QTest::newRow("vanished") << "vanished" << QString() << "{Tervo Trail 20} is no longer in range.";
+        QTest::newRow("adapter removed") << "adapter removed" << QString()
+                                         << "Pairing with {Tervo Trail 20} stopped: the Bluetooth adapter was removed.";
         QTest::newRow("bluetoothd gone") << "gone" << QString() << "The Bluetooth service stopped.";
     }
 
@@ -209,9 +248,8 @@ private slots:
         const QString receiver = fault == "no adapter" ? QString() : mock.addDevice("02:4C:0A:31:5A:C2", "Tervo Trail 20", true);
         if (!pairError.isEmpty())
             mock.override(receiver, device1, "Pair", "raise dbus.exceptions.DBusException('no', name='org.bluez.Error." + pairError + "')");
-        if (fault == "vanished")
-            mock.override(receiver, device1, "Pair", "objects['/'].EmitSignal('org.freedesktop.DBus.ObjectManager', "
-                                                     "'InterfacesRemoved', 'oas', [self.path, ['org.bluez.Device1']])");
+        if (fault == "vanished" || fault == "adapter removed")
+            mock.override(receiver, device1, "Pair", pairVanishing(fault == "adapter removed"));
         ShownPicker shown;
         BusMonitor monitor(QDBusConnection::SystemBus);
         QVERIFY(monitor.start());
@@ -220,10 +258,12 @@ private slots:
             QTRY_COMPARE(names(shown.list()), QStringList{"Tervo Trail 20"});
             fault == "gone" ? mock.stop() : tap(shown.list(), "Tervo Trail 20");
         }
+        said.replace('{', QChar(0x2068)).replace('}', QChar(0x2069)); // a name, isolated
         QTRY_VERIFY2(shown.dialog()->errorLabel()->text().startsWith(said), qPrintable(shown.dialog()->errorLabel()->text()));
         QVERIFY(shown.dialog()->errorLabel()->isVisible());
 
-        if (fault == "no adapter")
+        QCOMPARE(answers(monitor), QList<QStringList>());
+        if (fault == "no adapter" || fault == "adapter removed")
             mock.call("/", "org.bluez.Mock", "AddAdapter", {"hci0", "Test phone"});
         if (fault == "off")
             QTest::mouseClick(shown.dialog()->actionButton(), Qt::LeftButton);
@@ -238,6 +278,171 @@ private slots:
         tap(shown.list(), "Pellio BT-8");
         QTRY_COMPARE(answers(monitor), (QList<QStringList>{{"02:4C:0A:20:A4:7F", "Pellio BT-8"}}));
         QTRY_VERIFY(discoveryStopped(mock));
+    }
+
+    void testStrangerText_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("alias");
+        QTest::addColumn<QString>("shown"); // the name as listed, asked about and answered
+        const QString markup = R"(<img src="file:///usr/share/pixmaps/debian-logo.png"><font size="7" color="green">Type 0000</font>)";
+        QTest::newRow("markup") << "<h1>Pick</h1>" << markup << markup;
+        QTest::newRow("right-to-left override") << QString() << u"\u202eTervo 20"_qs << u"\ufffdTervo 20"_qs;
+        QTest::newRow("newline") << QString() << "Tervo\n02:4C:0A:77:10:01" << u"Tervo\u240a02:4C:0A:77:10:01"_qs;
+        QTest::newRow("10,000 characters") << QString() << QString(10000, QChar(0x20ac)) << QString(82, QChar(0x20ac)); // 3 bytes each
+        QTest::newRow("1 MB title") << "<b>" + QString(1 << 20, 'T') << "Tervo Trail 20" << "Tervo Trail 20";
+    }
+
+    // Names and titles from strangers are plain text wherever they are shown, bounded, and
+    // told to a screen reader as shown; the name answered is one the daemon stores.
+    void testStrangerText()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, alias);
+        QFETCH(QString, shown);
+        BluezMock mock;
+        QVERIFY(mock.start());
+        const QString receiver = mock.addDevice("02:4C:0A:31:5A:C2", alias, true);
+        ShownPicker shown_;
+        mock.override(receiver, device1, "Pair", pairWithPin("0000"));
+        BusMonitor monitor(QDBusConnection::SystemBus);
+        QVERIFY(monitor.start());
+        QVERIFY(shown_.ask(title));
+        SearchDialog *dialog = shown_.dialog();
+        const QString heading = title.isEmpty() ? "Select device" : title.size() > 300 ? title.left(300) + QChar(0x2026) : title;
+        QCOMPARE(dialog->titleLabel()->textFormat(), Qt::PlainText);
+        QCOMPARE(dialog->titleLabel()->text(), heading);
+        QCOMPARE(spoken(dialog->titleLabel()), heading);
+        QCOMPARE(dialog->windowTitle(), heading);
+
+        QTRY_COMPARE(names(shown_.list()), QStringList{shown});
+        QCOMPARE(spoken(shown_.list(), 0), isolated(shown) + ", 02:4C:0A:31:5A:C2, GPS receiver");
+        tap(shown_.list(), shown);
+        QTRY_VERIFY(dialog->answerField()->isVisible());
+        for (QLabel *label : {dialog->questionLabel(), dialog->statusLabel()})
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+        const QString question = "Enter the PIN of " + isolated(shown) + ". Many GPS receivers use 0000 or 1234.";
+        QCOMPARE(dialog->questionLabel()->text(), question);
+        QCOMPARE(spoken(dialog->questionLabel()), question);
+        QCOMPARE(dialog->statusLabel()->text(), "Pairing with " + isolated(shown) + "…");
+        QTest::keyClicks(dialog->answerField(), "0000");
+        QTest::keyClick(dialog->answerField(), Qt::Key_Return);
+        QTRY_COMPARE(answers(monitor), (QList<QStringList>{{"02:4C:0A:31:5A:C2", shown}}));
+        QCOMPARE(DaemonSettings::set("SatellitePositioningExternalName", shown).type(), QDBusMessage::ReplyMessage);
+    }
+
+    void testForeignAgentCalls_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QVariantList>("args");
+        const QVariant device = QVariant::fromValue(QDBusObjectPath("/org/bluez/hci0/dev_02_4C_0A_31_5A_C2"));
+        QTest::newRow("PIN asked") << "RequestPinCode" << QVariantList{device};
+        QTest::newRow("passkey confirmed") << "RequestConfirmation" << QVariantList{device, 123456u};
+        QTest::newRow("pairing authorized") << "RequestAuthorization" << QVariantList{device};
+        QTest::newRow("service authorized") << "AuthorizeService" << QVariantList{device, BluezMock::serialPort};
+        QTest::newRow("PIN shown") << "DisplayPinCode" << QVariantList{device, "9999"};
+        QTest::newRow("question withdrawn") << "Cancel" << QVariantList();
+        QTest::newRow("agent released") << "Release" << QVariantList();
+    }
+
+    // While bluetoothd waits for the PIN, another client calls the agent: it is refused and
+    // told nothing, and the pairing goes on with the user's PIN.
+    void testForeignAgentCalls()
+    {
+        QFETCH(QString, method);
+        QFETCH(QVariantList, args);
+        BluezMock mock;
+        QVERIFY(mock.start());
+        const QString receiver = mock.addDevice("02:4C:0A:31:5A:C2", "Tervo Trail 20", true);
+        ShownPicker shown;
+        mock.override(receiver, device1, "Pair", pairWithPin("0000"));
+        BusMonitor monitor(QDBusConnection::SystemBus);
+        QVERIFY(monitor.start());
+        QVERIFY(shown.ask());
+        QTRY_COMPARE(names(shown.list()), QStringList{"Tervo Trail 20"});
+        tap(shown.list(), "Tervo Trail 20");
+        QTRY_VERIFY(shown.dialog()->answerField()->isVisible());
+        const QString asked = shown.dialog()->questionLabel()->text();
+
+        MessageCapture log;
+        QDBusConnection stranger = QDBusConnection::connectToBus(QDBusConnection::SystemBus, "stranger");
+        QDBusMessage call = QDBusMessage::createMethodCall(shown.picker()->bus().baseService(), "/com/telva/devpick/agent", "org.bluez.Agent1", method);
+        call.setArguments(args);
+        QDBusPendingCall pending = stranger.asyncCall(call);
+        QTRY_VERIFY(pending.isFinished());
+        QDBusConnection::disconnectFromBus("stranger");
+        QCOMPARE(pending.error().name(), QStringLiteral("org.bluez.Error.Rejected"));
+        QCOMPARE(log.countStartingWith(QtWarningMsg, "agent: refused " + method + " from"), 1);
+        QVERIFY(shown.dialog()->answerField()->isVisible());
+        QCOMPARE(shown.dialog()->questionLabel()->text(), asked);
+
+        QTest::keyClicks(shown.dialog()->answerField(), "0000");
+        QTest::keyClick(shown.dialog()->answerField(), Qt::Key_Return);
+        QTRY_COMPARE(answers(monitor), (QList<QStringList>{{"02:4C:0A:31:5A:C2", "Tervo Trail 20"}}));
+    }
+
+    // A phone that knows 2,000 devices, each name twice: all listed in order, rows of the same
+    // name told apart by their addresses; one that comes closer moves up, one found during
+    // the search is listed and paired.
+    void testManyDevices()
+    {
+        BluezMock mock;
+        QVERIFY(mock.start());
+        mock.override("/", "org.bluez.Mock", "AddMany",
+                      "for i in range(2000): self.AddDevice('hci0', '02:4C:0B:00:%02X:%02X' % (i // 256, i % 256), 'Device %04d' % (i % 1000))");
+        mock.call("/", "org.bluez.Mock", "AddMany", {});
+        QStringList order;
+        for (int i = 0; i < 2000; ++i)
+            order << QStringLiteral("Device %1").arg(i / 2, 4, 10, QChar('0'));
+        ShownPicker shown;
+        BusMonitor monitor(QDBusConnection::SystemBus);
+        QVERIFY(monitor.start());
+        QVERIFY(shown.ask());
+        QTRY_COMPARE(shown.dialog()->statusLabel()->text(), QStringLiteral("Searching…"));
+        QCOMPARE(names(shown.list()), order);
+        QSet<QString> told;
+        for (int row = 0; row < 2000; ++row)
+            told << spoken(shown.list(), row);
+        QCOMPARE(told.size(), 2000);
+        QVERIFY(told.contains(isolated("Device 0500") + ", 02:4C:0B:00:05:DC"));
+        mock.update("/org/bluez/hci0/dev_02_4C_0B_00_05_DC", device1, {{"RSSI", QVariant::fromValue(qint16(-30))}});
+        order.move(1001, 0);
+        QTRY_COMPARE(names(shown.list()), order);
+        mock.addDevice("02:4C:0A:31:5A:C2", "Tervo Trail 20", true);
+        order.prepend("Tervo Trail 20");
+        QTRY_COMPARE(names(shown.list()), order);
+        tap(shown.list(), "Tervo Trail 20");
+        QTRY_COMPARE(answers(monitor), (QList<QStringList>{{"02:4C:0A:31:5A:C2", "Tervo Trail 20"}}));
+    }
+
+    void testFoundByProgram_data()
+    {
+        QTest::addColumn<bool>("vanishes");
+        QTest::addColumn<QStringList>("answer");
+        QTest::newRow("found after the search began") << false << QStringList{"02:4C:0A:31:5A:C2", "Tervo Trail 20"};
+        QTest::newRow("gone while pairing") << true << QStringList{"", ""};
+    }
+
+    // The picker program as bluetoothd meets it: a device announced after StartDiscovery is
+    // seen and paired; one that goes away while it pairs ends the pairing at once.
+    void testFoundByProgram()
+    {
+        QFETCH(bool, vanishes);
+        QFETCH(QStringList, answer);
+        BluezMock mock;
+        QVERIFY(mock.start());
+        BusMonitor monitor(QDBusConnection::SystemBus);
+        QVERIFY(monitor.start());
+        PickerProcess picker;
+        QVERIFY(picker.start({"--choose", "02:4C:0A:31:5A:C2"}));
+        QCOMPARE(QDBusConnection::systemBus().call(PickerProcess::request()).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY(mock.calls().contains("StartDiscovery"));
+        // Found, and paired the way the row says, before the picker can ask to pair it.
+        mock.override("/", "org.bluez.Mock", "AddReceiver",
+                      "path = self.AddDevice('hci0', '02:4C:0A:31:5A:C2', 'Tervo Trail 20')\n"
+                      + (vanishes ? "objects[path].AddMethod('org.bluez.Device1', 'Pair', '', '', \"\"\"" + pairVanishing(false) + "\"\"\")" : ""));
+        mock.call("/", "org.bluez.Mock", "AddReceiver", {});
+        QTRY_COMPARE(answers(monitor), QList<QStringList>{answer});
     }
 
     void testPairFromPage_data()
