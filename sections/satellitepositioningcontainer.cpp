@@ -2,6 +2,7 @@
 #include "satellitepositioningcontainer.h"
 
 #include "pickernames.h"
+#include "receiverstatusline.h"
 #include "settingsinterface.h"
 #include "settingskeys.h"
 
@@ -16,6 +17,7 @@
 #include <QDBusServiceWatcher>
 #include <QDebug>
 #include <QMetaType>
+#include <QScopeGuard>
 #include <QStringList>
 #include <QTextOption>
 
@@ -99,7 +101,7 @@ SatellitePositioningContainer::~SatellitePositioningContainer()
 
     // The installed layout made the widgets children of the central widget, which deletes
     // them; one that never got there would be left behind.
-    QList<QGraphicsWidget *> widgets = {m_headingLabel, m_spacer};
+    QList<QGraphicsWidget *> widgets = {m_headingLabel, m_spacer, m_receiverStatus};
     for (OvButton *button : std::as_const(m_switchButtons))
         widgets << button;
     for (OvComboBox *comboBox : std::as_const(m_comboBoxes))
@@ -178,6 +180,9 @@ void SatellitePositioningContainer::createContent()
         current = 1;
     deviceList->setCurrentIndex(current);
 
+    m_receiverStatus = new ReceiverStatusLine(nullptr);
+    updateReceiverStatus();
+
     m_mainLayout = new OvLayout(nullptr);
     m_mainLandscapePolicy = new OvLinearLayoutPolicy(m_mainLayout, Qt::Vertical);
     m_mainPortraitPolicy = new OvLinearLayoutPolicy(m_mainLayout, Qt::Vertical);
@@ -198,6 +203,7 @@ void SatellitePositioningContainer::buildLandscapeLayout()
     m_rowLandscapePolicy->setOrientation(Qt::Horizontal);
     m_deviceLandscapePolicy->insertItem(0, m_comboBoxes.first());
     m_mainLandscapePolicy->insertItem(0, m_deviceLayout);
+    m_mainLandscapePolicy->insertItem(1, m_receiverStatus);
 
     m_rowLandscapePolicy->insertItem(0, m_headingLabel);
     m_rowLandscapePolicy->insertItem(1, m_switchButtons.first());
@@ -213,6 +219,7 @@ void SatellitePositioningContainer::buildPortraitLayout()
     m_rowPortraitPolicy->setOrientation(Qt::Horizontal);
     m_devicePortraitPolicy->insertItem(0, m_comboBoxes.first());
     m_mainPortraitPolicy->insertItem(0, m_deviceLayout);
+    m_mainPortraitPolicy->insertItem(1, m_receiverStatus);
 
     // Above the list: the heading with the switch that turns GPS on and off, then the spacer.
     m_rowPortraitPolicy->insertItem(0, m_headingLabel);
@@ -264,6 +271,7 @@ void SatellitePositioningContainer::onLocationSettingsButtonActivated(int index)
     }
 
     qDebug() << "SatellitePositioningContainer::onLocationSettingsButtonClicked ls_gps_device_button" << "\n";
+    const auto currentEntryShown = qScopeGuard([this] { updateReceiverStatus(); });
     emit gpsDeviceButtonClicked();
 
     if (index == 0) {
@@ -369,6 +377,7 @@ void SatellitePositioningContainer::setControlsEnabled(bool enabled)
         if (!enabled)
             comboBox->setCurrentIndex(-1);
     }
+    updateReceiverStatus();
 }
 
 void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString name)
@@ -378,6 +387,7 @@ void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString
         return;
     }
     m_pairingAsked = false;
+    const auto currentEntryShown = qScopeGuard([this] { updateReceiverStatus(); });
     qDebug() << "SatellitePositioningContainer::onPairNewDeviceDone(" << "address = " << address
              << "name = " << name << ")" << "\n";
 
@@ -493,6 +503,7 @@ void SatellitePositioningContainer::chooseCurrentEntry()
         index = disabled.toBool() ? 0 : 1;
     }
     deviceList->setCurrentIndex(index);
+    updateReceiverStatus();
 }
 
 // Rebuilds the list after another program changed the receivers in the daemon. Unlike
@@ -567,4 +578,14 @@ bool SatellitePositioningContainer::isOwnEcho(const QString &key, QVariant *curr
     const bool echo = sameValue(it.value(), *current);
     m_pendingEchoes.erase(it);
     return echo;
+}
+
+// The receiver's line speaks of the external receiver: shown while that is the current
+// entry, the one just before the pairing entry.
+void SatellitePositioningContainer::updateReceiverStatus()
+{
+    const OvComboBox *deviceList = m_comboBoxes.value(0);
+    const int current = deviceList ? deviceList->currentIndex() : -1;
+    if (m_receiverStatus)
+        m_receiverStatus->setExternalCurrent(!m_externalName.isEmpty() && current >= 0 && current == deviceList->count() - 2);
 }

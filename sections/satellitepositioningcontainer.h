@@ -17,6 +17,7 @@ class OvLabel;
 class OvLayout;
 class OvLinearLayoutPolicy;
 class OvStylableWidget;
+class ReceiverStatusLine;
 class SettingsInterface;
 
 // Exported for outside test tools; the section itself never reads it.
@@ -66,6 +67,7 @@ private:
     void showSwitchState(bool checked);
     bool writeSetting(const QString &key, const QVariant &value);
     bool isOwnEcho(const QString &key, QVariant *current);
+    void updateReceiverStatus();
 
     QList<OvComboBox *> m_comboBoxes;
     QList<OvButton *> m_switchButtons;
@@ -85,6 +87,7 @@ private:
     SettingsInterface *m_settingsInterface = nullptr;
     QString m_externalName;
     QString m_externalAddress;
+    ReceiverStatusLine *m_receiverStatus = nullptr;
 
     // Values this section stored in the daemon whose change notification has not come back
     // yet: the echo of an own write must not undo what the pairing rules did to the list.
