@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The chosen external receiver through the BlueZ stand-in: what locationctl status shows
-// for each state, drops and reconnection, BlueZ leaving and coming back, and bad input.
+// The chosen external receiver through the BlueZ stand-in: what locationctl status and the
+// page's line show for each state, drops and reconnection, BlueZ leaving and coming back,
+// and bad input.
 #include "bluezmock.h"
 #include "locatordprocess.h"
+#include "pagedriver.h"
 #include "programrun.h"
 #include "receiverclient.h"
 #include "receiverpeer.h"
@@ -45,6 +47,7 @@ class ReceiverTest : public QObject
 
 private:
     LocatordProcess m_daemon;
+    PageDriver m_page;
     BluezMock *m_bluez = nullptr;
     ReceiverPeer m_peer;
     QString m_device;
@@ -98,6 +101,26 @@ private:
                        "raise dbus.exceptions.DBusException('Host is down', name='org.bluez.Error.Failed')"});
     }
 
+    // The page's status line, its text while shown ("" while hidden), polled as showsStatus.
+    bool pageShows(const QString &expected, const QByteArray &keepAlive = {}, int timeoutMs = 10000)
+    {
+        if (!m_page.page && !m_page.open())
+            return false;
+        const QDeadlineTimer deadline(timeoutMs);
+        QString last;
+        do {
+            if (!keepAlive.isEmpty())
+                m_peer.write(keepAlive);
+            const OvLabel *line = findItem<OvLabel>(m_page.page, QStringLiteral("ls_gps_receiver_status"));
+            last = line && line->isVisible() ? line->text() : QString();
+            if (last == expected)
+                return true;
+            QTest::qWait(100);
+        } while (!deadline.hasExpired());
+        qWarning().noquote() << "the line still says" << last << "instead of" << expected;
+        return false;
+    }
+
     bool connectWith(const QByteArray &track)
     {
         return ReceiverPeer::waitForCalls(m_device, "ConnectProfile", 1) && m_peer.handOver(m_daemon.pid(), m_device)
@@ -117,6 +140,7 @@ private slots:
 
     void cleanup()
     {
+        m_page.close();
         m_peer.close();
         m_daemon.stop();
         delete m_bluez;
@@ -129,12 +153,16 @@ private slots:
         QTest::addColumn<QString>("setup"); // connect: hand over a stream; refuse: ConnectProfile fails; wait: no hand-over; off
         QTest::addColumn<QString>("track");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("switched off") << "off" << "" << status("off", "none", 0, 0, false);
-        QTest::newRow("connecting") << "wait" << "" << status("connecting");
-        QTest::newRow("out of range") << "refuse" << "" << status("unreachable");
-        QTest::newRow("searching") << "connect" << "searching.nmea" << status("connected", "none", 0, 3);
-        QTest::newRow("2d fix") << "connect" << "fix-2d.nmea" << status("connected", "2d", 4, 6);
-        QTest::newRow("3d fix") << "connect" << "fix-3d.nmea" << status("connected", "3d", 8, 11);
+        QTest::addColumn<QString>("line"); // on the page; empty: no line
+        QTest::newRow("switched off") << "off" << "" << status("off", "none", 0, 0, false) << "";
+        QTest::newRow("connecting") << "wait" << "" << status("connecting") << "Connecting…";
+        QTest::newRow("out of range") << "refuse" << "" << status("unreachable") << "Out of range or switched off";
+        QTest::newRow("searching") << "connect" << "searching.nmea" << status("connected", "none", 0, 3)
+                                   << "Connected · searching for satellites (3 in view)";
+        QTest::newRow("2d fix") << "connect" << "fix-2d.nmea" << status("connected", "2d", 4, 6)
+                                << "Connected · 2D fix · 4 of 6 satellites";
+        QTest::newRow("3d fix") << "connect" << "fix-3d.nmea" << status("connected", "3d", 8, 11)
+                                << "Connected · 3D fix · 8 of 11 satellites";
     }
 
     void testStatus()
@@ -142,6 +170,7 @@ private slots:
         QFETCH(QString, setup);
         QFETCH(QString, track);
         QFETCH(QString, expected);
+        QFETCH(QString, line);
         const QByteArray sentences = track.isEmpty() ? QByteArray() : ReceiverPeer::track(track);
         if (setup == "off")
             QVERIFY(set("SatellitePositioning", false));
@@ -154,6 +183,7 @@ private slots:
         if (setup == "connect")
             QVERIFY(connectWith(sentences));
         QVERIFY(showsStatus(expected, lastSecond(sentences)));
+        QVERIFY(pageShows(line, lastSecond(sentences)));
     }
 
     // A stream that ends: unreachable at once with no stale counts, then a new attempt.
@@ -161,10 +191,11 @@ private slots:
     {
         const QByteArray track = ReceiverPeer::track("fix-3d.nmea");
         QVERIFY(connectWith(track));
-        QVERIFY(showsStatus(status("connected", "3d", 8, 11), lastSecond(track)));
+        QVERIFY(pageShows("Connected · 3D fix · 8 of 11 satellites", lastSecond(track)));
         const int attempts = ReceiverPeer::callsOf(m_device, "ConnectProfile");
         m_peer.close();
         QVERIFY(showsStatus(status("unreachable"), {}, 5000));
+        QVERIFY(pageShows("Out of range or switched off", {}, 5000));
         QVERIFY(ReceiverPeer::waitForCalls(m_device, "ConnectProfile", attempts + 1));
         QVERIFY(m_peer.handOver(m_daemon.pid(), m_device) && m_peer.write(track));
         QVERIFY(showsStatus(status("connected", "3d", 8, 11), lastSecond(track)));
@@ -184,10 +215,13 @@ private slots:
         const QByteArray track = ReceiverPeer::track("fix-3d.nmea");
         QVERIFY(connectWith(track));
         QVERIFY(showsStatus(status("connected", "3d", 8, 11), lastSecond(track)));
+        QVERIFY(pageShows("Connected · 3D fix · 8 of 11 satellites", lastSecond(track)));
         QVERIFY(set("SatellitePositioningInternal", true));
         QVERIFY(m_peer.closedByDaemon(5000));
         QVERIFY(ReceiverPeer::waitForCalls(m_device, "DisconnectProfile", 1));
         QVERIFY(showsStatus(status("off", "none", 0, 0, false)));
+        // The internal receiver is the current entry now: the line goes.
+        QVERIFY(pageShows(""));
     }
 
     void testBluezGoneAndBack()
@@ -240,5 +274,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ReceiverTest)
+QTEST_MAIN(ReceiverTest)
 #include "receivertest.moc"
