@@ -415,6 +415,11 @@ int runDriver(int argc, char **argv)
             // heap in use is then what is allocated.
             {QStringLiteral("GLIBC_TUNABLES=glibc.malloc.tcache_count=0")}), QStringLiteral("memory")));
 
+        say(QStringLiteral("7: the daemon's memory over a long receiver stream"));
+        results.insert(QStringLiteral("receiverStream"), need(driver.mode(QStringLiteral("receiver"),
+            {QStringLiteral("--n"), QString::number(driver.count(5000, 100))},
+            {QStringLiteral("GLIBC_TUNABLES=glibc.malloc.tcache_count=0")}), QStringLiteral("the receiver stream")));
+
         say(QStringLiteral("6: plug-in load"));
         Samples loadTotal, loadOnly, instanceOnly;
         for (int i = 0; i < driver.count(15, 3); ++i) {
@@ -539,6 +544,7 @@ int runDriver(int argc, char **argv)
     const QJsonObject rtOff = results.value(QStringLiteral("roundTripsInternalDisabled")).toObject();
     const QJsonObject warm = results.value(QStringLiteral("warmOpen")).toObject();
     const QJsonObject memory = results.value(QStringLiteral("memory")).toObject();
+    const QJsonObject receiver = results.value(QStringLiteral("receiverStream")).toObject();
     const QJsonObject plugin = results.value(QStringLiteral("pluginLoad")).toObject();
     const QJsonObject cold = results.value(QStringLiteral("coldStart")).toObject();
     const QJsonObject cg = results.value(QStringLiteral("callgrind")).toObject();
@@ -677,6 +683,19 @@ int runDriver(int argc, char **argv)
         QStringLiteral("heap in use %1 KiB (last half %2 KiB), RSS %3 KiB").arg(fmt(heapGrowth / 1024, 1))
             .arg(fmt(heapSecondHalf / 1024, 1)).arg(fmt(rssGrowth, 0)),
         QStringLiteral("no growth: %1").arg(verdict(noGrowth)));
+    {
+        const double sentences = receiver.value(QStringLiteral("sentences")).toDouble();
+        const double secondHalf = receiver.value(QStringLiteral("heapGrowthSecondHalfBytes")).toDouble();
+        // Flat: less than a byte per thousand sentences over the second half.
+        const bool flat = sentences > 0 && secondHalf < sentences / 2 / 1000;
+        row(QStringLiteral("7"), QStringLiteral("the daemon's reading of a receiver: %1 sentences of the recorded track with noise, "
+                                                "damaged sentences and overlong lines mixed in").arg(fmt(sentences, 0)),
+            QStringLiteral("heap in use %1 KiB (last half %2 KiB), RSS %3 KiB; %4 sentences/s")
+                .arg(fmt(receiver.value(QStringLiteral("heapGrowthBytes")).toDouble() / 1024, 1))
+                .arg(fmt(secondHalf / 1024, 1)).arg(fmt(receiver.value(QStringLiteral("rssGrowthKiB")).toDouble(), 0))
+                .arg(fmt(receiver.value(QStringLiteral("sentencesPerSecond")).toDouble(), 0)),
+            QStringLiteral("no growth: %1").arg(verdict(flat)));
+    }
     row(QStringLiteral("7"), QStringLiteral("peak RSS, host with the page open (stock page; one-label floor)"),
         QStringLiteral("%1 MiB (%2 MiB; %3 MiB) = **%4 x stock**").arg(fmt(med(cold, QStringLiteral("hostPeakRss")) / 1024))
             .arg(fmt(med(cold, QStringLiteral("stockPeakRss")) / 1024))

@@ -10,7 +10,11 @@
 #include "receiverpeer.h"
 #include "settingsclient.h"
 
+#include <QAccessible>
 #include <QtTest>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#include <private/qguiapplication_p.h>
 
 namespace {
 const QString address = QStringLiteral("0A:1B:2C:3D:4E:5F");
@@ -31,6 +35,15 @@ QByteArray withBadChecksums(QByteArray sentences)
     for (qsizetype star = sentences.indexOf('*'); star >= 0; star = sentences.indexOf('*', star + 1))
         sentences[star + 1] = sentences.at(star + 1) == '0' ? '1' : '0';
     return sentences;
+}
+
+// What the page's receiver line said aloud (alerts for a screen reader).
+int announcements = 0;
+void countAnnouncements(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::Alert && event->object()
+        && event->object()->objectName() == QLatin1String("ls_gps_receiver_status"))
+        ++announcements;
 }
 
 // The last second of a track: what a receiver that keeps its state says again and again.
@@ -200,11 +213,27 @@ private slots:
         QVERIFY(m_peer.handOver(m_daemon.pid(), m_device) && m_peer.write(track));
         QVERIFY(showsStatus(status("connected", "3d", 8, 11), lastSecond(track)));
 
+        // A screen reader reads the line as a label and hears a new state, not new counts.
+        QPlatformAccessibility *bridge = QGuiApplicationPrivate::platformIntegration()->accessibility();
+        QVERIFY(bridge);
+        bridge->setActive(true);
+        QAccessible::installUpdateHandler(countAnnouncements);
+        const auto quiet = qScopeGuard([] { QAccessible::installUpdateHandler(nullptr); });
+        QVERIFY(pageShows("Connected · 3D fix · 8 of 11 satellites", lastSecond(track)));
+        const OvLabel *line = findItem<OvLabel>(m_page.page, QStringLiteral("ls_gps_receiver_status"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(const_cast<OvLabel *>(line))->role(), QAccessible::StaticText);
+        announcements = 0;
+        const QByteArray searching = ReceiverPeer::track("searching.nmea");
+        QVERIFY(m_peer.write(searching));
+        QVERIFY(pageShows("Connected · searching for satellites (3 in view)", lastSecond(searching)));
+        QCOMPARE(announcements, 0);
+
         // Out of range: attempts come ever more rarely, never in a loop.
         refuseConnections();
         const int before = ReceiverPeer::callsOf(m_device, "ConnectProfile");
         m_peer.close();
-        QVERIFY(showsStatus(status("unreachable"), {}, 5000));
+        QVERIFY(pageShows("Out of range or switched off", {}, 5000));
+        QCOMPARE(announcements, 1);
         QTest::qWait(3500);
         const int retries = ReceiverPeer::callsOf(m_device, "ConnectProfile") - before;
         QVERIFY2(retries >= 1 && retries <= 3, qPrintable(QString::number(retries)));
