@@ -35,8 +35,6 @@ public:
 
     bool isChecked() const;
     bool isDown() const;
-    // Shown as an on/off switch (view type switchType); rows lay such a button out apart.
-    bool isSwitch() const;
 
     QString styleType() const override; // "OvButtonStyle"
 
@@ -66,6 +64,7 @@ protected:
     void styleChanged() override;
 
 private:
+    bool isSwitch() const;
     void setDown(bool down);
     void paintSwitch(QPainter *painter);
     void paintPushButton(QPainter *painter);

@@ -13,7 +13,6 @@
 #include <QGraphicsSceneResizeEvent>
 #include <QHash>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QTextLayout>
 
 #include <memory>
@@ -285,17 +284,6 @@ QSizeF OvLabel::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const
         hint = QSizeF(unwrapped.width + l + r, unwrapped.lines * lineHeight + t + b);
     }
     return styledSizeHint(which, hint);
-}
-
-qreal OvLabel::widestWordWidth() const
-{
-    qreal l, t, r, b;
-    getContentsMargins(&l, &t, &r, &b);
-    const QFontMetricsF fm(style().font());
-    qreal widest = 0;
-    for (const QString &word : m_text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
-        widest = qMax(widest, fm.horizontalAdvance(word));
-    return widest + l + r;
 }
 
 void OvLabel::resizeEvent(QGraphicsSceneResizeEvent *event)

@@ -41,10 +41,6 @@ public:
 
     QString styleType() const override; // "OvLabelStyle"
 
-    // The width the label needs to show its widest word whole, its paddings included: a
-    // row that gives it less would break that word.
-    qreal widestWordWidth() const;
-
 protected:
     QSizeF sizeHint(Qt::SizeHint which, const QSizeF &constraint = QSizeF()) const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;

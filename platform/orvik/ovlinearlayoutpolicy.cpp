@@ -5,10 +5,13 @@
 #include "ovlabel.h"
 #include "ovlayout.h"
 #include "ovlayout_p.h"
+#include "ovstyle.h"
 #include "ovlayoutstretch.h"
 
 #include <QWidget>
 #include <QGraphicsLayoutItem>
+#include <QFontMetricsF>
+#include <QRegularExpression>
 #include <QVector>
 
 #include <functional>
@@ -112,7 +115,20 @@ const OvButton *switchOf(const QGraphicsLayoutItem *item)
 {
     const QGraphicsItem *g = item->isLayout() ? nullptr : item->graphicsItem();
     const auto *button = g ? qobject_cast<const OvButton *>(g->toGraphicsObject()) : nullptr;
-    return button && button->isSwitch() ? button : nullptr;
+    return button && button->viewType() == OvButton::switchType ? button : nullptr;
+}
+
+// The width a label needs to show its widest word whole, its paddings included.
+qreal widestWord(const OvLabel *label)
+{
+    qreal l, t, r, b;
+    label->getContentsMargins(&l, &t, &r, &b);
+    const QFontMetricsF fm(label->style().font());
+    qreal widest = 0;
+    static const QRegularExpression space(QStringLiteral("\\s+"));
+    for (const QString &word : label->text().split(space, Qt::SkipEmptyParts))
+        widest = qMax(widest, fm.horizontalAdvance(word));
+    return widest + l + r;
 }
 
 // The room a text item needs so that none of its words breaks: a label's widest word, or
@@ -124,12 +140,12 @@ qreal unbrokenWidth(const QGraphicsLayoutItem *item)
     if (!object)
         return 0;
     if (const auto *label = qobject_cast<const OvLabel *>(object))
-        return label->isVisible() ? label->widestWordWidth() : 0;
+        return label->isVisible() ? widestWord(label) : 0;
     qreal need = 0;
     for (const QGraphicsItem *child : object->childItems()) {
         const auto *label = child->toGraphicsObject() ? qobject_cast<const OvLabel *>(child->toGraphicsObject()) : nullptr;
         if (label && label->isVisibleTo(object))
-            need = qMax(need, label->widestWordWidth());
+            need = qMax(need, widestWord(label));
     }
     if (need > 0 && object->isWidget()) {
         qreal l, t, r, b;
