@@ -300,6 +300,10 @@ private slots:
         QVERIFY(showsStatus(status("connected", "3d", 8, 11), lastSecond(track)));
         QVERIFY(showsStatus(status("unreachable"), {}, 10000));
         QVERIFY(m_peer.closedByDaemon(5000));
+        // A daemon that is gone has nothing to say: no stale line stays.
+        QVERIFY(pageShows("Out of range or switched off"));
+        m_daemon.stop();
+        QVERIFY(pageShows(""));
     }
 };
 
