@@ -91,6 +91,7 @@ void ReceiverLink::setTarget(bool wanted, const QString &address, const QString 
     m_backoff.reset();
     if (this->wanted()) {
         qCInfo(lcReceiver).noquote() << "following the receiver" << m_address;
+        setLink(ReceiverState::Link::Connecting);
         attempt();
     } else {
         setLink(ReceiverState::Link::Off);
@@ -125,7 +126,10 @@ void ReceiverLink::attempt()
         setLink(ReceiverState::Link::Unreachable);
         return;
     }
-    setLink(ReceiverState::Link::Connecting);
+    // A receiver out of range stays so through the retries, rather than flickering to
+    // "connecting" and back (and being announced so) every time it is asked.
+    if (m_link != ReceiverState::Link::Unreachable)
+        setLink(ReceiverState::Link::Connecting);
     if (m_profileRegistered)
         findDevice();
     else
@@ -256,6 +260,8 @@ void ReceiverLink::bluezAppeared()
     m_profileRegistered = false;
     m_backoff.reset();
     ++m_generation;
+    if (wanted())
+        setLink(ReceiverState::Link::Connecting);
     attempt();
 }
 
