@@ -320,6 +320,11 @@ int runDriver(int argc, char **argv)
             // heap in use is then what is allocated.
             {QStringLiteral("GLIBC_TUNABLES=glibc.malloc.tcache_count=0")}), QStringLiteral("memory")));
 
+        say(QStringLiteral("7: the daemon's memory over a long receiver stream"));
+        results.insert(QStringLiteral("receiverStream"), need(driver.mode(QStringLiteral("receiver"),
+            {QStringLiteral("--n"), QString::number(driver.count(5000, 100))},
+            {QStringLiteral("GLIBC_TUNABLES=glibc.malloc.tcache_count=0")}), QStringLiteral("the receiver stream")));
+
         say(QStringLiteral("6: plug-in load"));
         Samples loadTotal, loadOnly, instanceOnly;
         for (int i = 0; i < driver.count(15, 3); ++i) {

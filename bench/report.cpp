@@ -191,6 +191,20 @@ QString resultsMarkdown(const QJsonObject &results)
         QStringLiteral("heap in use %1 KiB (last half %2 KiB), RSS %3 KiB").arg(fmt(heapGrowth / 1024, 1))
             .arg(fmt(heapSecondHalf / 1024, 1)).arg(fmt(rssGrowth, 0)),
         QStringLiteral("no growth: %1").arg(verdict(noGrowth)));
+    {
+        const QJsonObject receiver = results.value(QStringLiteral("receiverStream")).toObject();
+        const double sentences = receiver.value(QStringLiteral("sentences")).toDouble();
+        const double secondHalf = receiver.value(QStringLiteral("heapGrowthSecondHalfBytes")).toDouble();
+        // Flat: less than a byte per thousand sentences over the second half.
+        const bool flat = sentences > 0 && secondHalf < sentences / 2 / 1000;
+        row(QStringLiteral("7"), QStringLiteral("the daemon's reading of a receiver: %1 sentences of the recorded track with noise, "
+                                                "damaged sentences and overlong lines mixed in").arg(fmt(sentences, 0)),
+            QStringLiteral("heap in use %1 KiB (last half %2 KiB), RSS %3 KiB; %4 sentences/s")
+                .arg(fmt(receiver.value(QStringLiteral("heapGrowthBytes")).toDouble() / 1024, 1))
+                .arg(fmt(secondHalf / 1024, 1)).arg(fmt(receiver.value(QStringLiteral("rssGrowthKiB")).toDouble(), 0))
+                .arg(fmt(receiver.value(QStringLiteral("sentencesPerSecond")).toDouble(), 0)),
+            QStringLiteral("no growth: %1").arg(verdict(flat)));
+    }
     row(QStringLiteral("7"), QStringLiteral("peak RSS, host with the page open (stock page; one-label floor)"),
         QStringLiteral("%1 MiB (%2 MiB; %3 MiB) = **%4 x stock**").arg(fmt(med(cold, QStringLiteral("hostPeakRss")) / 1024))
             .arg(fmt(med(cold, QStringLiteral("stockPeakRss")) / 1024))

@@ -3,6 +3,7 @@
 
 #include "echoedwrites.h"
 #include "pickerclient.h"
+#include "receiverstatusline.h"
 #include "settingsinterface.h"
 #include "settingskeys.h"
 #include "switchrow.h"
@@ -17,6 +18,7 @@
 #include <QAbstractItemModel>
 #include <QDebug>
 #include <QMetaType>
+#include <QScopeGuard>
 #include <QStringList>
 #include <QTextOption>
 
@@ -94,7 +96,7 @@ SatellitePositioningContainer::~SatellitePositioningContainer()
 
     // The installed layout made the widgets children of the central widget, which deletes
     // them; one that never got there would be left behind.
-    const QList<QGraphicsWidget *> widgets = {m_headingLabel, m_spacer, m_switchRow->button(), m_comboBoxes.value(0)};
+    const QList<QGraphicsWidget *> widgets = {m_headingLabel, m_spacer, m_switchRow->button(), m_comboBoxes.value(0), m_receiverStatus};
     for (QGraphicsWidget *widget : widgets) {
         if (widget && !widget->parentItem())
             delete widget;
@@ -164,6 +166,9 @@ void SatellitePositioningContainer::createContent()
         && !m_settingsInterface->getValue(SettingKey::InternalGpsDisabled).toBool();
     deviceList->setCurrentIndex(external ? 1 : 0);
 
+    m_receiverStatus = new ReceiverStatusLine(nullptr);
+    updateReceiverStatus();
+
     m_mainLayout = new OvLayout(nullptr);
     m_mainLandscapePolicy = new OvLinearLayoutPolicy(m_mainLayout, Qt::Vertical);
     m_mainPortraitPolicy = new OvLinearLayoutPolicy(m_mainLayout, Qt::Vertical);
@@ -184,6 +189,7 @@ void SatellitePositioningContainer::buildLandscapeLayout()
     m_rowLandscapePolicy->setOrientation(Qt::Horizontal);
     m_deviceLandscapePolicy->insertItem(0, m_comboBoxes.first());
     m_mainLandscapePolicy->insertItem(0, m_deviceLayout);
+    m_mainLandscapePolicy->insertItem(1, m_receiverStatus);
 
     m_rowLandscapePolicy->insertItem(0, m_headingLabel);
     m_rowLandscapePolicy->insertItem(1, m_switchRow->button());
@@ -199,6 +205,7 @@ void SatellitePositioningContainer::buildPortraitLayout()
     m_rowPortraitPolicy->setOrientation(Qt::Horizontal);
     m_devicePortraitPolicy->insertItem(0, m_comboBoxes.first());
     m_mainPortraitPolicy->insertItem(0, m_deviceLayout);
+    m_mainPortraitPolicy->insertItem(1, m_receiverStatus);
 
     // Above the list: the heading with the switch that turns GPS on and off, then the spacer.
     m_rowPortraitPolicy->insertItem(0, m_headingLabel);
@@ -244,6 +251,7 @@ void SatellitePositioningContainer::onLocationSettingsButtonActivated(int index)
     }
 
     qDebug() << "SatellitePositioningContainer::onLocationSettingsButtonClicked ls_gps_device_button" << "\n";
+    const auto currentEntryShown = qScopeGuard([this] { updateReceiverStatus(); });
     emit gpsDeviceButtonClicked();
 
     if (index == 0) {
@@ -328,10 +336,12 @@ void SatellitePositioningContainer::setControlsEnabled(bool enabled)
         if (!enabled)
             comboBox->setCurrentIndex(-1);
     }
+    updateReceiverStatus();
 }
 
 void SatellitePositioningContainer::onPairNewDeviceDone(QString address, QString name)
 {
+    const auto currentEntryShown = qScopeGuard([this] { updateReceiverStatus(); });
     qDebug() << "SatellitePositioningContainer::onPairNewDeviceDone(" << "address = " << address
              << "name = " << name << ")" << "\n";
 
@@ -460,6 +470,7 @@ void SatellitePositioningContainer::chooseCurrentEntry()
         index = disabled.toBool() ? 0 : 1;
     }
     deviceList->setCurrentIndex(index);
+    updateReceiverStatus();
 }
 
 // Rebuilds the list after another program changed the receivers in the daemon. Unlike
@@ -494,4 +505,14 @@ void SatellitePositioningContainer::fillDeviceList()
             deviceList->addItem(entry);
     }
     chooseCurrentEntry();
+}
+
+// The receiver's line speaks of the external receiver: shown while that is the current
+// entry, the one just before the pairing entry.
+void SatellitePositioningContainer::updateReceiverStatus()
+{
+    const OvComboBox *deviceList = m_comboBoxes.value(0);
+    const int current = deviceList ? deviceList->currentIndex() : -1;
+    if (m_receiverStatus)
+        m_receiverStatus->setExternalCurrent(!m_externalName.isEmpty() && current >= 0 && current == deviceList->count() - 2);
 }

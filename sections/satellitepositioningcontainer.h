@@ -18,6 +18,7 @@ class OvLayout;
 class OvLinearLayoutPolicy;
 class OvStylableWidget;
 class PickerClient;
+class ReceiverStatusLine;
 class SettingsInterface;
 class SwitchRow;
 
@@ -67,6 +68,7 @@ private:
     void chooseCurrentEntry();
     bool storeReceiver(const QString &address, const QString &name);
     void showNewReceiver(const QString &address, const QString &name);
+    void updateReceiverStatus();
 
     QList<OvComboBox *> m_comboBoxes;
     PickerClient *m_pickerClient = nullptr;
@@ -86,6 +88,7 @@ private:
     QString m_externalAddress;
     std::unique_ptr<EchoedWrites> m_writes;
     std::unique_ptr<SwitchRow> m_switchRow;
+    ReceiverStatusLine *m_receiverStatus = nullptr;
 };
 
 #endif

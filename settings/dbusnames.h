@@ -22,6 +22,9 @@ namespace Locatord {
 inline const QString service = QStringLiteral("com.telva.locatord.settings");
 inline const QString path = QStringLiteral("/com/telva/locatord/settings");
 inline const QString interface = QStringLiteral("com.telva.location.settings");
+// The chosen external receiver's state, beside the settings.
+inline const QString receiverPath = QStringLiteral("/com/telva/locatord/receiver");
+inline const QString receiverInterface = QStringLiteral("com.telva.location.receiver");
 
 // The errors the daemon answers with.
 inline const QString errorPrefix = QStringLiteral("com.telva.location.Error.");

@@ -89,5 +89,51 @@
         <extracomment>Notice under the heading when the Bluetooth device picker cannot pair a receiver</extracomment>
         <translation>إقران البلوتوث غير متاح حاليًا</translation>
     </message>
+    <message id="qtn_locfw_gps_receiver_connecting">
+        <source>Connecting…</source>
+        <extracomment>Status line under the GPS-device list while the external receiver is being connected</extracomment>
+        <translation>جارٍ الاتصال…</translation>
+    </message>
+    <message id="qtn_locfw_gps_receiver_unreachable">
+        <source>Out of range or switched off</source>
+        <extracomment>Status line when the external receiver cannot be reached</extracomment>
+        <translation>خارج النطاق أو مُطفأ</translation>
+    </message>
+    <message id="qtn_locfw_gps_receiver_fix_3d" numerus="yes">
+        <source>Connected · 3D fix · %1 of %n satellites</source>
+        <extracomment>Status line; %1 satellites in use, %n in view</extracomment>
+        <translation>
+            <numerusform>متصل · تحديد ثلاثي الأبعاد · %1 من %n أقمار صناعية</numerusform>
+            <numerusform>متصل · تحديد ثلاثي الأبعاد · %1 من قمر صناعي واحد</numerusform>
+            <numerusform>متصل · تحديد ثلاثي الأبعاد · %1 من قمرين صناعيين</numerusform>
+            <numerusform>متصل · تحديد ثلاثي الأبعاد · %1 من %n أقمار صناعية</numerusform>
+            <numerusform>متصل · تحديد ثلاثي الأبعاد · %1 من %n قمرًا صناعيًا</numerusform>
+            <numerusform>متصل · تحديد ثلاثي الأبعاد · %1 من %n قمر صناعي</numerusform>
+        </translation>
+    </message>
+    <message id="qtn_locfw_gps_receiver_fix_2d" numerus="yes">
+        <source>Connected · 2D fix · %1 of %n satellites</source>
+        <extracomment>Status line; %1 satellites in use, %n in view</extracomment>
+        <translation>
+            <numerusform>متصل · تحديد ثنائي الأبعاد · %1 من %n أقمار صناعية</numerusform>
+            <numerusform>متصل · تحديد ثنائي الأبعاد · %1 من قمر صناعي واحد</numerusform>
+            <numerusform>متصل · تحديد ثنائي الأبعاد · %1 من قمرين صناعيين</numerusform>
+            <numerusform>متصل · تحديد ثنائي الأبعاد · %1 من %n أقمار صناعية</numerusform>
+            <numerusform>متصل · تحديد ثنائي الأبعاد · %1 من %n قمرًا صناعيًا</numerusform>
+            <numerusform>متصل · تحديد ثنائي الأبعاد · %1 من %n قمر صناعي</numerusform>
+        </translation>
+    </message>
+    <message id="qtn_locfw_gps_receiver_searching" numerus="yes">
+        <source>Connected · searching for satellites (%n in view)</source>
+        <extracomment>Status line while the receiver has no fix; %n satellites in view</extracomment>
+        <translation>
+            <numerusform>متصل · جارٍ البحث عن الأقمار الصناعية (لا شيء مرئي)</numerusform>
+            <numerusform>متصل · جارٍ البحث عن الأقمار الصناعية (واحد مرئي)</numerusform>
+            <numerusform>متصل · جارٍ البحث عن الأقمار الصناعية (اثنان مرئيان)</numerusform>
+            <numerusform>متصل · جارٍ البحث عن الأقمار الصناعية (%n مرئية)</numerusform>
+            <numerusform>متصل · جارٍ البحث عن الأقمار الصناعية (%n مرئيًا)</numerusform>
+            <numerusform>متصل · جارٍ البحث عن الأقمار الصناعية (%n مرئي)</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

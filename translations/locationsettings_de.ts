@@ -89,5 +89,39 @@
         <extracomment>Notice under the heading when the Bluetooth device picker cannot pair a receiver</extracomment>
         <translation>Bluetooth-Kopplung ist gerade nicht verfügbar</translation>
     </message>
+    <message id="qtn_locfw_gps_receiver_connecting">
+        <source>Connecting…</source>
+        <extracomment>Status line under the GPS-device list while the external receiver is being connected</extracomment>
+        <translation>Verbindung wird hergestellt…</translation>
+    </message>
+    <message id="qtn_locfw_gps_receiver_unreachable">
+        <source>Out of range or switched off</source>
+        <extracomment>Status line when the external receiver cannot be reached</extracomment>
+        <translation>Außer Reichweite oder ausgeschaltet</translation>
+    </message>
+    <message id="qtn_locfw_gps_receiver_fix_3d" numerus="yes">
+        <source>Connected · 3D fix · %1 of %n satellites</source>
+        <extracomment>Status line; %1 satellites in use, %n in view</extracomment>
+        <translation>
+            <numerusform>Verbunden · 3D-Fix · %1 von %n Satellit</numerusform>
+            <numerusform>Verbunden · 3D-Fix · %1 von %n Satelliten</numerusform>
+        </translation>
+    </message>
+    <message id="qtn_locfw_gps_receiver_fix_2d" numerus="yes">
+        <source>Connected · 2D fix · %1 of %n satellites</source>
+        <extracomment>Status line; %1 satellites in use, %n in view</extracomment>
+        <translation>
+            <numerusform>Verbunden · 2D-Fix · %1 von %n Satellit</numerusform>
+            <numerusform>Verbunden · 2D-Fix · %1 von %n Satelliten</numerusform>
+        </translation>
+    </message>
+    <message id="qtn_locfw_gps_receiver_searching" numerus="yes">
+        <source>Connected · searching for satellites (%n in view)</source>
+        <extracomment>Status line while the receiver has no fix; %n satellites in view</extracomment>
+        <translation>
+            <numerusform>Verbunden · Satellitensuche (%n sichtbar)</numerusform>
+            <numerusform>Verbunden · Satellitensuche (%n sichtbar)</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

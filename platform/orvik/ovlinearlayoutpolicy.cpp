@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ovlinearlayoutpolicy.h"
 
+#include "ovbutton.h"
+#include "ovlabel.h"
 #include "ovlayout.h"
 #include "ovlayout_p.h"
+#include "ovstyle.h"
 #include "ovlayoutstretch.h"
 
 #include <QWidget>
 #include <QGraphicsLayoutItem>
+#include <QFontMetricsF>
+#include <QRegularExpression>
 #include <QVector>
+
+#include <functional>
 
 namespace {
 
@@ -102,6 +109,95 @@ bool growsAcross(const QGraphicsLayoutItem *item, Qt::Orientation direction)
     const QSizePolicy p = item->sizePolicy();
     const QSizePolicy::Policy across = direction == Qt::Vertical ? p.horizontalPolicy() : p.verticalPolicy();
     return across & (QSizePolicy::GrowFlag | QSizePolicy::ExpandFlag);
+}
+
+const OvButton *switchOf(const QGraphicsLayoutItem *item)
+{
+    const QGraphicsItem *g = item->isLayout() ? nullptr : item->graphicsItem();
+    const auto *button = g ? qobject_cast<const OvButton *>(g->toGraphicsObject()) : nullptr;
+    return button && button->viewType() == OvButton::switchType ? button : nullptr;
+}
+
+// The width a label needs to show its widest word whole, its paddings included.
+qreal widestWord(const OvLabel *label)
+{
+    qreal l, t, r, b;
+    label->getContentsMargins(&l, &t, &r, &b);
+    const QFontMetricsF fm(label->style().font());
+    qreal widest = 0;
+    static const QRegularExpression space(QStringLiteral("\\s+"));
+    for (const QString &word : label->text().split(space, Qt::SkipEmptyParts))
+        widest = qMax(widest, fm.horizontalAdvance(word));
+    return widest + l + r;
+}
+
+// The room a text item needs so that none of its words breaks: a label's widest word, or
+// that of the widest label inside an item, with the item's own margins.
+qreal unbrokenWidth(const QGraphicsLayoutItem *item)
+{
+    const QGraphicsItem *g = item->isLayout() ? nullptr : item->graphicsItem();
+    const QGraphicsObject *object = g ? g->toGraphicsObject() : nullptr;
+    if (!object)
+        return 0;
+    if (const auto *label = qobject_cast<const OvLabel *>(object))
+        return label->isVisible() ? widestWord(label) : 0;
+    qreal need = 0;
+    for (const QGraphicsItem *child : object->childItems()) {
+        const auto *label = child->toGraphicsObject() ? qobject_cast<const OvLabel *>(child->toGraphicsObject()) : nullptr;
+        if (label && label->isVisibleTo(object))
+            need = qMax(need, widestWord(label));
+    }
+    if (need > 0 && object->isWidget()) {
+        qreal l, t, r, b;
+        static_cast<const QGraphicsWidget *>(object)->getContentsMargins(&l, &t, &r, &b);
+        need += l + r;
+    }
+    return need;
+}
+
+// A row with a switch whose titles, at the widths the row would give them, would break a
+// word: such a row puts the switch under its titles instead.
+bool mustStack(const QVector<Entry> &entries)
+{
+    bool hasSwitch = false;
+    bool tooNarrow = false;
+    for (const Entry &e : entries) {
+        if (e.isStretch)
+            continue;
+        if (switchOf(e.item))
+            hasSwitch = true;
+        else if (e.size + 0.5 < unbrokenWidth(e.item))
+            tooNarrow = true;
+    }
+    return hasSwitch && tooNarrow;
+}
+
+// The stacked row: the titles one under the other at the full width, then the switch at
+// the end of the line.
+qreal stack(const QVector<Entry> &entries, const QRectF &area, qreal spacing,
+            const std::function<void(QGraphicsLayoutItem *, const QRectF &)> &place)
+{
+    qreal y = area.top();
+    bool first = true;
+    for (const bool switches : {false, true}) {
+        for (const Entry &e : entries) {
+            if (e.isStretch || bool(switchOf(e.item)) != switches)
+                continue;
+            if (!first)
+                y += spacing;
+            first = false;
+            QSizeF size;
+            if (switches) {
+                size = e.item->effectiveSizeHint(Qt::PreferredSize).boundedTo(area.size());
+            } else {
+                size = QSizeF(area.width(), e.item->effectiveSizeHint(Qt::PreferredSize, QSizeF(area.width(), -1)).height());
+            }
+            if (place)
+                place(e.item, QRectF(area.right() - size.width(), y, size.width(), size.height()));
+            y += size.height();
+        }
+    }
+    return y - area.top();
 }
 
 } // namespace
@@ -238,6 +334,8 @@ QSizeF OvLinearLayoutPolicy::sizeHint(Qt::SizeHint which, const QSizeF &constrai
         entries.append(e);
     }
     distribute(entries, qMax<qreal>(0, innerWidth - gaps));
+    if (mustStack(entries))
+        return QSizeF(constraint.width(), qMin(maxLength, stack(entries, QRectF(0, 0, innerWidth, maxLength), spacing(), {}) + t + b));
     for (const Entry &e : std::as_const(entries)) {
         if (e.isStretch)
             continue;
@@ -280,6 +378,10 @@ void OvLinearLayoutPolicy::relayout(const QRectF &rect)
     const qreal gaps = spacing() * qMax(0, solid - 1);
     const qreal length = o == Qt::Horizontal ? area.width() : area.height();
     const qreal leftover = distribute(entries, qMax<qreal>(0, length - gaps));
+    if (o == Qt::Horizontal && mustStack(entries)) {
+        stack(entries, area, spacing(), [this](QGraphicsLayoutItem *item, const QRectF &place) { setItemGeometry(item, place); });
+        return;
+    }
 
     // Room that nothing may take keeps the items together in the middle.
     qreal pos = (o == Qt::Horizontal ? area.left() : area.top()) + leftover / 2;

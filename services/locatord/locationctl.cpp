@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // locationctl: reads, writes and follows the positioning settings kept by locatord.
 #include "quitonsignal.h"
+#include "receiver_interface.h"
+#include "receiverstate.h"
 #include "settings_interface.h"
 #include "settingsschema.h"
 
@@ -18,6 +20,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 enum Exit { Ok = 0, Failed = 1, Usage = 2 };
@@ -40,7 +43,11 @@ const char commandsText[] =
     "  load [FILE]       store the KEY VALUE lines of FILE (default: standard input);\n"
     "                    the whole file is checked first, a bad one changes nothing\n"
     "                    (at most 1 MiB, as is a value read from standard input)\n"
-    "  watch, monitor    print KEY VALUE for each change until interrupted\n"
+    "  status            print the chosen external GPS receiver's state: state, address,\n"
+    "                    name, fix, satellites-in-use and satellites-in-view, one KEY VALUE\n"
+    "                    per line\n"
+    "  watch, monitor    print KEY VALUE for each change until interrupted, the\n"
+    "                    receiver's lines as status names them\n"
     "\n"
     "In KEY VALUE lines text is a JSON string literal (\"Nav 5\"), so the output of list\n"
     "and dump can be fed to load. -- ends the options wherever it stands.\n";
@@ -124,9 +131,12 @@ class Client
 {
 public:
     Client(const QDBusConnection &bus, int timeoutSeconds)
-        : daemon(Locatord::service, Locatord::path, bus), m_timeout(timeoutSeconds)
+        : daemon(Locatord::service, Locatord::path, bus)
+        , receiver(Locatord::service, Locatord::receiverPath, bus)
+        , m_timeout(timeoutSeconds)
     {
         daemon.setTimeout(timeoutSeconds * 1000);
+        receiver.setTimeout(timeoutSeconds * 1000);
     }
 
     int error(const QDBusError &error, bool write) const
@@ -190,7 +200,21 @@ public:
         return reply.value() ? Ok : problem(Failed, QStringLiteral("locatord did not store the value"));
     }
 
+    bool readReceiver(QVariantMap *state, int *code)
+    {
+        m_clock.start();
+        QDBusPendingReply<QVariantMap> reply = receiver.getReceiverState();
+        reply.waitForFinished();
+        if (reply.isError()) {
+            *code = error(reply.error(), false);
+            return false;
+        }
+        *state = reply.value();
+        return true;
+    }
+
     ComTelvaLocationSettingsInterface daemon;
+    ComTelvaLocationReceiverInterface receiver;
 
 private:
     int m_timeout;
@@ -335,8 +359,50 @@ int load(Client &client, const QString &fileName)
     return client.written(client.call().setSettings(values));
 }
 
+// The receiver's entries in the order status prints them, under the names it prints.
+const QList<QPair<QString, QString>> receiverKeys = {
+    {QStringLiteral("state"), QStringLiteral("state")},
+    {QStringLiteral("address"), QStringLiteral("address")},
+    {QStringLiteral("name"), QStringLiteral("name")},
+    {QStringLiteral("fix"), QStringLiteral("fix")},
+    {QStringLiteral("satellitesInUse"), QStringLiteral("satellites-in-use")},
+    {QStringLiteral("satellitesInView"), QStringLiteral("satellites-in-view")},
+};
+
+// The name is a stranger's text: quoted like any text value, so that it stays one line.
+QString receiverLine(const QString &printed, const QVariant &value)
+{
+    const QString text = printed == QLatin1String("name") ? SettingsSchema::format(value.toString()) : value.toString();
+    return text.isEmpty() ? printed : printed + QLatin1Char(' ') + text;
+}
+
+int status(Client &client)
+{
+    QVariantMap state;
+    int code = Ok;
+    if (!client.readReceiver(&state, &code))
+        return code;
+    for (const auto &[key, printed] : receiverKeys)
+        out() << receiverLine(printed, state.value(key)) << "\n";
+    return Ok;
+}
+
 int watch(QCoreApplication &app, Client &client)
 {
+    // Only what changed, so that the counts of a receiver with a fix do not repeat the rest.
+    auto shown = std::make_shared<QVariantMap>();
+    QVariantMap first;
+    int ignored = Ok;
+    if (client.readReceiver(&first, &ignored))
+        *shown = first;
+    QObject::connect(&client.receiver, &ComTelvaLocationReceiverInterface::receiverStateChanged, &app,
+                     [shown](const QVariantMap &state) {
+                         for (const auto &[key, printed] : receiverKeys) {
+                             if (shown->value(key) != state.value(key))
+                                 out() << receiverLine(printed, state.value(key)) << Qt::endl;
+                         }
+                         *shown = state;
+                     });
     QObject::connect(&client.daemon, &ComTelvaLocationSettingsInterface::valueChanged, &app, [&client](const QString &key) {
         QVariant value;
         int code = Ok;
@@ -428,7 +494,7 @@ int main(int argc, char **argv)
         {QStringLiteral("get"), {1, 1}}, {QStringLiteral("set"), {2, 2}}, {QStringLiteral("reset"), {1, 1}},
         {QStringLiteral("list"), {0, 0}}, {QStringLiteral("list-keys"), {0, 0}}, {QStringLiteral("describe"), {1, 1}},
         {QStringLiteral("dump"), {0, 0}}, {QStringLiteral("load"), {0, 1}}, {QStringLiteral("watch"), {0, 0}},
-        {QStringLiteral("monitor"), {0, 0}}};
+        {QStringLiteral("monitor"), {0, 0}}, {QStringLiteral("status"), {0, 0}}};
     if (!arity.contains(command))
         return usageError(QStringLiteral("unknown command %1").arg(SettingsSchema::quoted(command)));
     const Arity wanted = arity.value(command);
@@ -464,5 +530,7 @@ int main(int argc, char **argv)
         return describe(client, args.at(0));
     if (command == QLatin1String("load"))
         return load(client, args.value(0, QStringLiteral("-")));
+    if (command == QLatin1String("status"))
+        return status(client);
     return watch(app, client);
 }

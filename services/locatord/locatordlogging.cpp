@@ -3,3 +3,4 @@
 
 Q_LOGGING_CATEGORY(lcStore, "locatord.store")
 Q_LOGGING_CATEGORY(lcService, "locatord.service")
+Q_LOGGING_CATEGORY(lcReceiver, "locatord.receiver")

@@ -8,5 +8,7 @@
 Q_DECLARE_LOGGING_CATEGORY(lcStore)
 // The bus side: start-up, policy, refused writes.
 Q_DECLARE_LOGGING_CATEGORY(lcService)
+// The external GPS receiver: BlueZ, the connection and its stream (never a coordinate).
+Q_DECLARE_LOGGING_CATEGORY(lcReceiver)
 
 #endif

@@ -2,6 +2,10 @@
 // locatord: keeps the positioning settings and serves them on the session bus.
 #include "locatordlogging.h"
 #include "quitonsignal.h"
+#include "receiver_adaptor.h"
+#include "receiverlink.h"
+#include "receiverservice.h"
+#include "receiverstate.h"
 #include "settings_adaptor.h"
 #include "settingsschema.h"
 #include "settingsservice.h"
@@ -111,6 +115,13 @@ int main(int argc, char **argv)
     new SettingsAdaptor(&service);
     if (!bus.registerObject(Locatord::path, &service))
         return fail(QStringLiteral("cannot register the object %1: %2").arg(Locatord::path, bus.lastError().message()));
+
+    // The receiver is BlueZ's business, on the system bus; without one it stays unreachable.
+    ReceiverLink link(QDBusConnection::systemBus());
+    ReceiverService receiver(&link);
+    new ReceiverAdaptor(&receiver);
+    if (!bus.registerObject(Locatord::receiverPath, &receiver))
+        return fail(QStringLiteral("cannot register the object %1: %2").arg(Locatord::receiverPath, bus.lastError().message()));
     const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> owned = bus.interface()->registerService(
         Locatord::service, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
     if (!owned.isValid())
@@ -134,6 +145,17 @@ int main(int argc, char **argv)
             return fail(QStringLiteral("--policy: %1").arg(error));
     }
     store.removeLeftovers();
+    // The settings change in the bus thread; the link there is told what they now ask for.
+    const auto followSettings = [&service, &link](bool queued) {
+        const bool wanted = service.value(QStringLiteral("SatellitePositioning")).toBool()
+            && !service.value(QStringLiteral("SatellitePositioningInternal")).toBool();
+        const QString address = service.value(QStringLiteral("SatellitePositioningExternalAddress")).toString();
+        const QString name = service.value(QStringLiteral("SatellitePositioningExternalName")).toString();
+        QMetaObject::invokeMethod(&link, [&link, wanted, address, name] { link.setTarget(wanted, address, name); },
+                                  queued ? Qt::QueuedConnection : Qt::DirectConnection);
+    };
+    QObject::connect(&service, &SettingsService::valueChanged, &service, [followSettings] { followSettings(true); });
+    followSettings(false);
     // Calls are answered in the thread that reads them off the bus (Qt's bus interface lives
     // there): a read then costs no hand-over to the main thread and back. The main thread
     // only waits for the signals that end the daemon.

@@ -2,6 +2,7 @@
 // Policy layouts on a real page in a window: order, moves, margins, nesting, right-to-left mirroring.
 
 #include <ovapplicationwindow.h>
+#include <ovbutton.h>
 #include <ovlabel.h>
 #include <ovlayout.h>
 #include <ovlinearlayoutpolicy.h>
@@ -104,6 +105,44 @@ private slots:
         policy->removeItem(a);
         settle();
         QCOMPARE(c->geometry(), at(5, 76, 854 - 12, 40));
+    }
+
+    // A title beside a switch breaks between words only: a word that the room beside the
+    // switch cannot hold puts the switch under the title.
+    void testSwitchRow_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("stacked");
+        QTest::newRow("words that fit: side by side") << "Use mobile data for positioning" << false;
+        QTest::newRow("a word too wide beside the switch: stacked") << "GPS Satellitenpositionierungsempfangsanzeige" << true;
+    }
+
+    void testSwitchRow()
+    {
+        QFETCH(QString, title);
+        QFETCH(bool, stacked);
+        Page p;
+        auto *policy = new OvLinearLayoutPolicy(p.layout, Qt::Vertical);
+        p.layout->setPolicy(policy);
+        auto *row = new OvLayout;
+        auto *rowPolicy = new OvLinearLayoutPolicy(row, Qt::Horizontal);
+        row->setPolicy(rowPolicy);
+        auto *label = new OvLabel(title);
+        label->setWordWrap(true);
+        auto *button = new OvButton;
+        button->setViewType(OvButton::switchType);
+        rowPolicy->addItem(label);
+        rowPolicy->addItem(button);
+        policy->addItem(row);
+        policy->addItem(box("below"));
+        policy->addStretch();
+        QVERIFY(p.show());
+        settle();
+        const QRectF t = label->geometry(), s = button->geometry();
+        QVERIFY(!t.intersects(s));
+        QCOMPARE(s.top() >= t.bottom(), stacked);
+        // The row is as tall as what it holds: nothing below overlaps it.
+        QVERIFY(policy->itemAt(1)->geometry().top() >= qMax(t.bottom(), s.bottom()));
     }
 };
 

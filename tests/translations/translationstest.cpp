@@ -49,6 +49,35 @@ private slots:
         }
     }
 
+    // Counted texts take the language's own plural forms: Arabic has six, in Qt's order.
+    void testPlurals_data()
+    {
+        QTest::addColumn<QByteArray>("language");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("text");
+        const QString en = QStringLiteral("Connected · 3D fix · 1 of %1");
+        const QString ar = QStringLiteral("متصل · تحديد ثلاثي الأبعاد · 1 من %1");
+        QTest::newRow("English, one") << QByteArray("en") << 1 << en.arg("1 satellite");
+        QTest::newRow("English, eleven") << QByteArray("en") << 11 << en.arg("11 satellites");
+        QTest::newRow("German, eleven") << QByteArray("de") << 11 << QStringLiteral("Verbunden · 3D-Fix · 1 von 11 Satelliten");
+        QTest::newRow("Arabic, two: dual") << QByteArray("ar") << 2 << ar.arg("قمرين صناعيين");
+        QTest::newRow("Arabic, five: few") << QByteArray("ar") << 5 << ar.arg("5 أقمار صناعية");
+        QTest::newRow("Arabic, eleven: many") << QByteArray("ar") << 11 << ar.arg("11 قمرًا صناعيًا");
+        QTest::newRow("Arabic, a hundred") << QByteArray("ar") << 100 << ar.arg("100 قمر صناعي");
+    }
+
+    void testPlurals()
+    {
+        QFETCH(QByteArray, language);
+        QFETCH(int, count);
+        QFETCH(QString, text);
+        qputenv("LANGUAGE", language);
+        OvLocale locale;
+        locale.installTrCatalog("locationsettings");
+        OvLocale::setDefault(locale);
+        QCOMPARE(qtTrId("qtn_locfw_gps_receiver_fix_3d", count).arg(1), text);
+    }
+
     void testLanguageFromEnvironment_data()
     {
         QTest::addColumn<QByteArray>("language");
