@@ -307,7 +307,7 @@ private slots:
         mock.override(receiver, device1, "Pair", pairWithPin("0000"));
         BusMonitor monitor(QDBusConnection::SystemBus);
         QVERIFY(monitor.start());
-        QVERIFY(shown_.ask(title));
+        QVERIFY(shown_.ask(QDBusConnection::systemBus(), title));
         SearchDialog *dialog = shown_.dialog();
         const QString heading = title.isEmpty() ? "Select device" : title.size() > 300 ? title.left(300) + QChar(0x2026) : title;
         QCOMPARE(dialog->titleLabel()->textFormat(), Qt::PlainText);
