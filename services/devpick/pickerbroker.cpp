@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pickerbroker.h"
 
+#include "dbusnames.h"
 #include "devpickadaptor.h"
 #include "devpicklog.h"
 
@@ -10,10 +11,10 @@
 
 #include <algorithm>
 
-const QString PickerBroker::service = QStringLiteral("com.telva.devpick");
-const QString PickerBroker::path = QStringLiteral("/com/telva/devpick");
+const QString PickerBroker::service = Picker::service;
+const QString PickerBroker::path = Picker::path;
 const QString PickerBroker::sessionsInterface = QStringLiteral("com.telva.devpick.Sessions");
-const QString PickerBroker::noSessionPicker = QStringLiteral("com.telva.devpick.Error.NoSessionPicker");
+const QString PickerBroker::noSessionPicker = Picker::errorNoSessionPicker;
 
 namespace {
 // Bounds on what one connection or one user can make the picker hold.
@@ -157,7 +158,7 @@ void PickerBroker::answer(uint request, const QString &address, const QString &n
 {
     const Request r = m_requests.take(request);
     qCDebug(lcDevpick) << "search_result" << address << name << "to" << r.requester;
-    QDBusMessage result = QDBusMessage::createTargetedSignal(r.requester, path, service, QStringLiteral("search_result"));
+    QDBusMessage result = QDBusMessage::createTargetedSignal(r.requester, path, Picker::interface, Picker::answer);
     result << address << name;
     m_bus.send(result);
     unwatchIfUnused(r.requester);

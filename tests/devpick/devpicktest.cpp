@@ -24,7 +24,7 @@
 #include <unistd.h>
 
 namespace {
-const QString service = QStringLiteral("com.telva.devpick");
+const QString service = Picker::service;
 const QString hci0 = QStringLiteral("/org/bluez/hci0");
 const QString device1 = QStringLiteral("org.bluez.Device1");
 
@@ -39,7 +39,7 @@ QList<QStringList> answers(BusMonitor &monitor)
         return printed;
     };
     QList<QStringList> list;
-    for (const BusMonitor::Message &m : monitor.sync() ? monitor.signalsNamed("search_result") : QList<BusMonitor::Message>())
+    for (const BusMonitor::Message &m : monitor.sync() ? monitor.signalsNamed(Picker::answer) : QList<BusMonitor::Message>())
         list << QStringList{text(m.args.value(0)), text(m.args.value(1))};
     return list;
 }
@@ -525,7 +525,7 @@ private slots:
         if (then == "answer second") {
             QTRY_VERIFY(names(shown->list(1)).contains("Tervo Trail 20"));
             tap(shown->list(1), "Tervo Trail 20");
-            QTRY_COMPARE(monitor.sync() ? monitor.signalsNamed("search_result").size() : 0, 1);
+            QTRY_COMPARE(monitor.sync() ? monitor.signalsNamed(Picker::answer).size() : 0, 1);
             QVERIFY(shown->dialog(0)->isVisible());
             QTest::keyClick(shown->dialog(0), Qt::Key_Escape);
             expected << second.baseService() << "02:4C:0A:31:5A:C2" << first.baseService() << "";
@@ -553,7 +553,7 @@ private slots:
             expected << first.baseService() << "" << second.baseService() << "";
         }
         QTRY_COMPARE(answers(monitor).size(), expected.size() / 2);
-        const QList<BusMonitor::Message> results = monitor.signalsNamed("search_result");
+        const QList<BusMonitor::Message> results = monitor.signalsNamed(Picker::answer);
         QStringList seen;
         for (const BusMonitor::Message &m : results)
             seen << m.destination << m.args.value(0).mid(8).chopped(1);
