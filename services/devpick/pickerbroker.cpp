@@ -20,8 +20,9 @@ namespace {
 // Bounds on what one connection or one user can make the picker hold.
 constexpr int maxPickersPerUser = 8;
 constexpr int maxRequestsPerCaller = 8;
-// What a dialog shows of a caller's title and hint, and the longest name Bluetooth allows.
-constexpr int maxTextLength = 200;
+// What travels on of a caller's title and hint: more than a dialog shows, so that the dialog
+// still sees the text was cut and says so; and the longest name Bluetooth allows.
+constexpr int maxTextLength = 1024;
 constexpr int maxNameBytes = 248;
 const QString limitsExceeded = QStringLiteral("org.freedesktop.DBus.Error.LimitsExceeded");
 }
