@@ -11,8 +11,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QScopeGuard>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <climits>
@@ -62,6 +64,33 @@ QByteArray encode(const QString &name)
 {
     return QFile::encodeName(name);
 }
+
+// A value as one line of JSON, without the array it is written in.
+QByteArray compact(const QJsonValue &value)
+{
+    const QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return text.mid(1, text.size() - 2);
+}
+
+bool nestsAtMost(const QJsonValue &value, int levels)
+{
+    if (!value.isArray() && !value.isObject())
+        return true;
+    if (levels == 0)
+        return false;
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::all_of(array.begin(), array.end(), [levels](const QJsonValue &v) { return nestsAtMost(v, levels - 1); });
+    }
+    const QJsonObject object = value.toObject();
+    return std::all_of(object.begin(), object.end(), [levels](const QJsonValue &v) { return nestsAtMost(v, levels - 1); });
+}
+}
+
+SettingsStore::Seen::Seen(const struct stat &st)
+    : exists(true), device(st.st_dev), inode(st.st_ino), size(st.st_size), seconds(st.st_mtim.tv_sec),
+      nanoseconds(st.st_mtim.tv_nsec)
+{
 }
 
 SettingsStore::SettingsStore(const QString &fileName)
@@ -124,9 +153,24 @@ SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
     }
 
     const QJsonObject entries = settings.toObject();
+    qsizetype unknownBytes = 0;
     for (auto it = entries.begin(); it != entries.end(); ++it) {
         const SettingsSchema::Key *key = SettingsSchema::find(it.key());
         if (!key) {
+            // Kept for a newer daemon, within bounds: nobody here reads them.
+            if (!nestsAtMost(it.value(), maxUnknownDepth)) {
+                result.dropped << QStringLiteral("%1: a key this daemon does not know, nested deeper than %2 levels")
+                                      .arg(SettingsSchema::quoted(it.key()))
+                                      .arg(maxUnknownDepth);
+                continue;
+            }
+            unknownBytes += compact(it.key()).size() + compact(it.value()).size();
+            if (unknownBytes > maxUnknownBytes) {
+                result.dropped << QStringLiteral("%1: a key this daemon does not know, past %2 KiB of such keys")
+                                      .arg(SettingsSchema::quoted(it.key()))
+                                      .arg(maxUnknownBytes / 1024);
+                continue;
+            }
             result.unknown.insert(it.key(), it.value());
             continue;
         }
@@ -146,10 +190,15 @@ QByteArray SettingsStore::serialize(const QVariantMap &values, const QJsonObject
     QJsonObject settings = unknown;
     for (const SettingsSchema::Key &key : SettingsSchema::keys())
         settings.insert(key.name, QJsonValue::fromVariant(values.value(key.name, key.defaultValue)));
-    QJsonObject top;
-    top.insert(formatField, formatVersion);
-    top.insert(settingsField, settings);
-    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+    // One entry a line: indenting nested values would grow the file with their depth.
+    QByteArray text = "{\n    " + compact(formatField) + ": " + QByteArray::number(formatVersion) + ",\n    "
+        + compact(settingsField) + ": {";
+    const char *separator = "\n        ";
+    for (auto it = settings.begin(); it != settings.end(); ++it) {
+        text += separator + compact(it.key()) + ": " + compact(it.value());
+        separator = ",\n        ";
+    }
+    return text + "\n    }\n}\n";
 }
 
 SettingsStore::LoadResult SettingsStore::load()
@@ -160,6 +209,8 @@ SettingsStore::LoadResult SettingsStore::load()
     m_original.clear();
     m_onDisk.clear();
     m_newerFormat.clear();
+    m_seen = Seen();
+    m_target.clear();
 
     const QByteArray path = encode(m_fileName);
     const auto unreadable = [&](int code) {
@@ -190,6 +241,7 @@ SettingsStore::LoadResult SettingsStore::load()
         if (!S_ISREG(st.st_mode))
             ::close(fd);
     }
+    m_seen = Seen(st);
     if (!S_ISREG(st.st_mode)) {
         m_state = result.status = LoadStatus::NotAFile;
         result.error = QStringLiteral("is %1, not a regular file").arg(kindOf(st.st_mode));
@@ -220,10 +272,12 @@ SettingsStore::LoadResult SettingsStore::load()
         QString target;
         if (resolve(&target, &moveError))
             result.movedTo = moveAside(target, &moveError);
-        if (result.movedTo.isEmpty())
+        if (result.movedTo.isEmpty()) {
             result.error += QStringLiteral("; it could not be moved aside: %1").arg(moveError);
-        else
+        } else {
             m_state = LoadStatus::Missing;
+            m_seen = Seen();
+        }
         return result;
     }
     if (result.status == LoadStatus::Newer) {
@@ -317,11 +371,10 @@ bool SettingsStore::resolve(QString *target, QString *error) const
     return false;
 }
 
-bool SettingsStore::replace(const QString &target, const QByteArray &data, QString *error,
-                            const QByteArray *previous) const
+bool SettingsStore::replace(const QString &target, int folder, const QByteArray &data, QString *error,
+                            const QByteArray *previous, Seen *written, bool undo) const
 {
     const QByteArray path = encode(target);
-    const QByteArray folder = encode(QFileInfo(target).absolutePath());
     QByteArray temp = path + tempInfix.data() + "XXXXXX";
     const auto fail = [&](const QString &what, int code) {
         *error = QStringLiteral("cannot %1 %2: %3").arg(what, target, systemError(code));
@@ -356,6 +409,9 @@ bool SettingsStore::replace(const QString &target, const QByteArray &data, QStri
     }
     if (injected(Step::Sync) || ::fsync(fd) != 0)
         return discard(QStringLiteral("sync"), errno, true);
+    struct stat st;
+    if (written && ::fstat(fd, &st) == 0)
+        *written = Seen(st);
     // close() can report what the file system deferred; the descriptor is gone either way,
     // so a failure made by a test closes it too.
     const bool closeFails = injected(Step::Close);
@@ -363,22 +419,67 @@ bool SettingsStore::replace(const QString &target, const QByteArray &data, QStri
     if (::close(fd) != 0 || closeFails)
         return discard(QStringLiteral("write"), closeFails ? injectedCode : errno, false);
 
-    struct stat st;
-    const bool existed = ::lstat(path.constData(), &st) == 0;
     if (injected(Step::Rename) || ::rename(temp.constData(), path.constData()) != 0)
         return discard(QStringLiteral("replace"), errno, false);
-    if (injected(Step::SyncFolder) || syncFolder(folder) != 0) {
+    if (injected(Step::SyncFolder) || ::fsync(folder) != 0) {
         // Not acknowledged, so not kept: what was there before goes back (written anew, the
         // same way; this second write does not roll back in turn).
         const int code = errno;
         QString ignored;
-        if (!existed)
+        if (undo && !previous)
             ::unlink(path.constData());
-        else if (previous)
-            replace(target, *previous, &ignored, nullptr);
-        syncFolder(folder);
+        else if (undo)
+            replace(target, folder, *previous, &ignored, nullptr, nullptr, false);
+        ::fsync(folder);
         return fail(QStringLiteral("sync the folder of"), code);
     }
+    return true;
+}
+
+int SettingsStore::openFolder(QString *error)
+{
+    const auto open = [this] {
+        const int fd = ::open(encode(QFileInfo(m_target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat st;
+        if (fd >= 0 && (::fstat(fd, &st) != 0 || Seen(st).device != m_folder.device || Seen(st).inode != m_folder.inode)) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    };
+    if (!m_target.isEmpty()) {
+        const int fd = open();
+        if (fd >= 0)
+            return fd;
+        m_target.clear();
+    }
+    QString target;
+    if (!resolve(&target, error))
+        return -1;
+    const QString folder = QFileInfo(target).absolutePath();
+    struct stat st;
+    if (!QDir().mkpath(folder) || ::stat(encode(folder).constData(), &st) != 0) {
+        *error = QStringLiteral("cannot create the folder %1").arg(folder);
+        return -1;
+    }
+    m_target = target;
+    m_folder = Seen(st);
+    const int fd = open();
+    if (fd < 0) {
+        *error = QStringLiteral("cannot open the folder %1: %2").arg(folder, systemError(errno));
+        m_target.clear();
+    }
+    return fd;
+}
+
+bool SettingsStore::changedOnDisk()
+{
+    struct stat st;
+    const Seen now = ::stat(encode(m_fileName).constData(), &st) == 0 ? Seen(st) : Seen();
+    if (now == m_seen)
+        return false;
+    // A link may lead elsewhere now.
+    m_target.clear();
     return true;
 }
 
@@ -389,19 +490,16 @@ bool SettingsStore::save(const QVariantMap &values, QString *error)
         *error = refused;
         return false;
     }
-    QString target;
-    if (!resolve(&target, error))
+    const int folder = openFolder(error);
+    if (folder < 0)
         return false;
-    const QString folder = QFileInfo(target).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        *error = QStringLiteral("cannot create the folder %1").arg(folder);
-        return false;
-    }
+    const auto close = qScopeGuard([folder] { ::close(folder); });
     if (!m_original.isNull()) {
         // The defaults are about to replace the values that were dropped: the file as it was first.
-        const QString copy = uniqueName(target, QStringLiteral(".bad-"));
+        const QString copy = uniqueName(m_target, QStringLiteral(".bad-"));
         QString copyError;
-        if (!replace(copy, m_original, &copyError, nullptr)) {
+        if (!replace(copy, folder, m_original, &copyError, nullptr, nullptr)) {
+            m_target.clear();
             *error = QStringLiteral("no copy of %1 could be kept (%2); not writing over it").arg(m_fileName, copyError);
             return false;
         }
@@ -409,8 +507,13 @@ bool SettingsStore::save(const QVariantMap &values, QString *error)
         m_original = QByteArray();
     }
     const QByteArray data = serialize(values, m_unknown);
-    if (!replace(target, data, error, m_onDisk.isNull() ? nullptr : &m_onDisk))
+    Seen written;
+    if (!replace(m_target, folder, data, error, m_onDisk.isNull() ? nullptr : &m_onDisk, &written)) {
+        // Looked for again: the folder may have gone, or a link changed.
+        m_target.clear();
         return false;
+    }
     m_onDisk = data;
+    m_seen = written;
     return true;
 }

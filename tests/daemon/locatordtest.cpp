@@ -152,6 +152,16 @@ private slots:
             << "bad" << QVariantMap{{"Positioning", false}, {nameKey, "Nav 5"}, {addressKey, ""}} << addressKey + " takes a string, not an integer";
         QTest::newRow("key of a newer daemon") << "file" << QByteArray("{\"format\": 1, \"settings\": {\"FutureKey\": [1, 2], \"Positioning\": false}}")
                                                << "kept" << QVariantMap{{"Positioning", false}} << "serving";
+        const QByteArray known = "\"Positioning\": false, ";
+        QTest::newRow("unknown key 1000 levels deep") << "file" << "{\"format\": 1, \"settings\": {" + known + "\"Later\": "
+                                                         + QByteArray(1000, '[') + QByteArray(1000, ']') + "}}"
+                                                  << "bad" << QVariantMap{{"Positioning", false}} << "nested deeper than 32 levels";
+        // Each of its entries on a line indented 33 levels deep would take a hundred times its room.
+        QTest::newRow("unknown key 32 levels deep, wide") << "file" << "{\"format\": 1, \"settings\": {" + known + "\"FutureKey\": "
+                                                             + QByteArray(32, '[') + QByteArray("0,").repeated(9999) + "0" + QByteArray(32, ']') + "}}"
+                                                      << "kept" << QVariantMap{{"Positioning", false}} << "serving";
+        QTest::newRow("unknown key past 64 KiB") << "file" << "{\"format\": 1, \"settings\": {" + known + "\"Later\": \"" + QByteArray(70000, 'x') + "\"}}"
+                                              << "bad" << QVariantMap{{"Positioning", false}} << "past 64 KiB of such keys";
         QTest::newRow("newer format") << "file" << QByteArray("{\"format\": 2, \"settings\": {\"Positioning\": false, \"Later\": {\"x\": 1}}}")
                                       << "newer" << QVariantMap{{"Positioning", false}} << "belongs to a newer version of locatord (format 2)";
         QTest::newRow("folder") << "folder" << QByteArray() << "refused" << QVariantMap() << "is a folder, not a regular file";
@@ -225,13 +235,61 @@ private slots:
         const QVariantMap now = stored(store);
         for (auto it = served.begin(); it != served.end(); ++it)
             QCOMPARE(now.value(it.key()), it.value());
-        QVERIFY(!contents.contains("FutureKey") || readFile(store).contains("\"FutureKey\": [\n"));
+        // Unknown keys within bounds come back as they were; those past them stay only in the copy.
+        QCOMPARE(SettingsStore::parse(readFile(store)).unknown, outcome == "kept" ? SettingsStore::parse(contents).unknown : QJsonObject());
+        QVERIFY(QFileInfo(store).size() <= 2 * contents.size() + 1024);
         QCOMPARE(QFileInfo(store).isSymLink(), kind.endsWith("link"));
         QCOMPARE(stored(target), now);
         const QStringList aside = QDir(dir.path()).entryList({"settings.json." + outcome + "-*"});
         QCOMPARE(aside.size(), outcome == "kept" ? 0 : 1);
         if (!aside.isEmpty())
             QCOMPARE(readFile(dir.filePath(aside.first())), contents);
+    }
+
+    void testOutsideEdit_data()
+    {
+        QTest::addColumn<QString>("how"); // what the other writer did
+        QTest::addColumn<QVariantMap>("served"); // after the daemon's next write
+        QTest::addColumn<QStringList>("signalled");
+        const QVariantMap theirs = {{"Positioning", false}, {nameKey, "Nav 7"}, {"NetworkConnectivity", false}, {"SatellitePositioning", false}};
+        QTest::newRow("rewritten in place") << "in place" << theirs << QStringList{"Positioning", nameKey, "NetworkConnectivity"};
+        QTest::newRow("renamed over") << "rename" << theirs << QStringList{"Positioning", nameKey, "NetworkConnectivity"};
+        QTest::newRow("removed") << "remove" << QVariantMap{{"Positioning", true}, {nameKey, ""}, {"NetworkConnectivity", false}, {"SatellitePositioning", false}}
+                                 << QStringList{"NetworkConnectivity"};
+    }
+
+    // Another program's edit is taken as a change of its own, never written over.
+    void testOutsideEdit()
+    {
+        QFETCH(QString, how);
+        QFETCH(QVariantMap, served);
+        QFETCH(QStringList, signalled);
+        LocatordProcess daemon;
+        QVERIFY(daemon.start());
+        QCOMPARE(set("SatellitePositioning", false).arguments(), QVariantList{true});
+        const QString store = daemon.storeFile();
+        const QByteArray theirs = "{\"format\": 1, \"settings\": {\"Positioning\": false, \"" + nameKey.toUtf8()
+            + "\": \"Nav 7\", \"SatellitePositioning\": false, \"Later\": {\"x\": 1}}}";
+        if (how == "in place")
+            QVERIFY(writeFile(store, theirs));
+        else if (how == "rename")
+            QVERIFY(writeFile(store + ".new", theirs) && ::rename(QFile::encodeName(store + ".new"), QFile::encodeName(store)) == 0);
+        else
+            QVERIFY(QFile::remove(store));
+        SettingsClient watcher = client();
+        QStringList seen;
+        connect(&watcher, &SettingsClient::settingChanged, this, [&](const QString &key, const QDBusVariant &v) {
+            seen << key;
+            QCOMPARE(v.variant(), served.value(key));
+        });
+        value("Positioning"); // subscribed before the write
+        QCOMPARE(set("NetworkConnectivity", false).arguments(), QVariantList{true});
+        for (auto it = served.begin(); it != served.end(); ++it) {
+            QCOMPARE(value(it.key()), it.value());
+            QCOMPARE(stored(store).value(it.key()), it.value());
+        }
+        QCOMPARE(readFile(store).contains("\"Later\": {\"x\":1}"), how != "remove");
+        QTRY_COMPARE(seen, signalled);
     }
 };
 
