@@ -40,7 +40,8 @@ const char commandsText[] =
     "  load [FILE]       store the KEY VALUE lines of FILE (default: standard input);\n"
     "                    the whole file is checked first, a bad one changes nothing\n"
     "                    (at most 1 MiB, as is a value read from standard input)\n"
-    "  watch, monitor    print KEY VALUE for each change until interrupted\n"
+    "  watch, monitor    print KEY VALUE for each change, the value it stored, until\n"
+    "                    interrupted\n"
     "\n"
     "In KEY VALUE lines text is a JSON string literal (\"Nav 5\"), so the output of list\n"
     "and dump can be fed to load. -- ends the options wherever it stands.\n";
@@ -337,14 +338,13 @@ int load(Client &client, const QString &fileName)
 
 int watch(QCoreApplication &app, Client &client)
 {
-    QObject::connect(&client.daemon, &ComTelvaLocationSettingsInterface::valueChanged, &app, [&client](const QString &key) {
-        QVariant value;
-        int code = Ok;
-        if (client.read(key, &value, &code))
-            out() << key << " " << SettingsSchema::format(value) << Qt::endl;
-        else
-            out() << key << Qt::endl;
-    });
+    // The value each change stored, not the one a read would find a moment later. The bus
+    // delivers the signal only with its argument types known by name.
+    qRegisterMetaType<QDBusVariant>();
+    QObject::connect(&client.daemon, &ComTelvaLocationSettingsInterface::settingChanged, &app,
+                     [](const QString &key, const QDBusVariant &value) {
+                         out() << key << " " << SettingsSchema::format(value.variant()) << Qt::endl;
+                     });
     // Subscribed first, then one call: it starts the daemon if it is activatable and tells
     // whether there is one at all.
     QVariant value;
