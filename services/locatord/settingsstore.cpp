@@ -11,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -98,7 +97,10 @@ SettingsStore::SettingsStore(const QString &fileName)
 {
 }
 
-SettingsStore::~SettingsStore() = default;
+SettingsStore::~SettingsStore()
+{
+    forgetFolder();
+}
 
 QString SettingsStore::fileName() const
 {
@@ -164,13 +166,14 @@ SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
                                       .arg(maxUnknownDepth);
                 continue;
             }
-            unknownBytes += compact(it.key()).size() + compact(it.value()).size();
-            if (unknownBytes > maxUnknownBytes) {
+            const qsizetype bytes = compact(it.key()).size() + compact(it.value()).size();
+            if (unknownBytes + bytes > maxUnknownBytes) {
                 result.dropped << QStringLiteral("%1: a key this daemon does not know, past %2 KiB of such keys")
                                       .arg(SettingsSchema::quoted(it.key()))
                                       .arg(maxUnknownBytes / 1024);
                 continue;
             }
+            unknownBytes += bytes;
             result.unknown.insert(it.key(), it.value());
             continue;
         }
@@ -210,7 +213,7 @@ SettingsStore::LoadResult SettingsStore::load()
     m_onDisk.clear();
     m_newerFormat.clear();
     m_seen = Seen();
-    m_target.clear();
+    forgetFolder();
 
     const QByteArray path = encode(m_fileName);
     const auto unreadable = [&](int code) {
@@ -438,49 +441,45 @@ bool SettingsStore::replace(const QString &target, int folder, const QByteArray 
 
 int SettingsStore::openFolder(QString *error)
 {
-    const auto open = [this] {
-        const int fd = ::open(encode(QFileInfo(m_target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        struct stat st;
-        if (fd >= 0 && (::fstat(fd, &st) != 0 || Seen(st).device != m_folder.device || Seen(st).inode != m_folder.inode)) {
-            ::close(fd);
-            return -1;
-        }
-        return fd;
-    };
-    if (!m_target.isEmpty()) {
-        const int fd = open();
-        if (fd >= 0)
-            return fd;
-        m_target.clear();
-    }
+    if (m_folder >= 0 && m_checked)
+        return m_folder;
+    forgetFolder();
     QString target;
     if (!resolve(&target, error))
         return -1;
     const QString folder = QFileInfo(target).absolutePath();
-    struct stat st;
-    if (!QDir().mkpath(folder) || ::stat(encode(folder).constData(), &st) != 0) {
+    if (!QDir().mkpath(folder)) {
         *error = QStringLiteral("cannot create the folder %1").arg(folder);
         return -1;
     }
-    m_target = target;
-    m_folder = Seen(st);
-    const int fd = open();
-    if (fd < 0) {
+    m_folder = ::open(encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0) {
         *error = QStringLiteral("cannot open the folder %1: %2").arg(folder, systemError(errno));
-        m_target.clear();
+        return -1;
     }
-    return fd;
+    m_target = target;
+    return m_folder;
+}
+
+void SettingsStore::forgetFolder()
+{
+    if (m_folder >= 0)
+        ::close(m_folder);
+    m_folder = -1;
+    m_target.clear();
 }
 
 bool SettingsStore::changedOnDisk()
 {
     struct stat st;
     const Seen now = ::stat(encode(m_fileName).constData(), &st) == 0 ? Seen(st) : Seen();
-    if (now == m_seen)
-        return false;
-    // A link may lead elsewhere now.
-    m_target.clear();
-    return true;
+    const bool changed = !(now == m_seen);
+    // The file as it was left vouches for the folder kept open: a folder moved or replaced, a
+    // link that leads elsewhere now, would show another file or none.
+    if (changed || !now.exists)
+        forgetFolder();
+    m_checked = true;
+    return changed;
 }
 
 bool SettingsStore::save(const QVariantMap &values, QString *error)
@@ -491,15 +490,15 @@ bool SettingsStore::save(const QVariantMap &values, QString *error)
         return false;
     }
     const int folder = openFolder(error);
+    m_checked = false;
     if (folder < 0)
         return false;
-    const auto close = qScopeGuard([folder] { ::close(folder); });
     if (!m_original.isNull()) {
         // The defaults are about to replace the values that were dropped: the file as it was first.
         const QString copy = uniqueName(m_target, QStringLiteral(".bad-"));
         QString copyError;
         if (!replace(copy, folder, m_original, &copyError, nullptr, nullptr)) {
-            m_target.clear();
+            forgetFolder();
             *error = QStringLiteral("no copy of %1 could be kept (%2); not writing over it").arg(m_fileName, copyError);
             return false;
         }
@@ -510,7 +509,7 @@ bool SettingsStore::save(const QVariantMap &values, QString *error)
     Seen written;
     if (!replace(m_target, folder, data, error, m_onDisk.isNull() ? nullptr : &m_onDisk, &written)) {
         // Looked for again: the folder may have gone, or a link changed.
-        m_target.clear();
+        forgetFolder();
         return false;
     }
     m_onDisk = data;

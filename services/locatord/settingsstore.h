@@ -51,6 +51,7 @@ public:
     static constexpr int maxUnknownBytes = 64 * 1024;
 
     explicit SettingsStore(const QString &fileName);
+    Q_DISABLE_COPY_MOVE(SettingsStore)
     virtual ~SettingsStore();
 
     QString fileName() const;
@@ -86,9 +87,11 @@ private:
     static QString uniqueName(const QString &file, const QString &suffix);
     // The path with every symbolic link at its end followed: the file a save replaces.
     bool resolve(QString *target, QString *error) const;
-    // The target and its folder, made if missing: found again only after a failed save, an
-    // outside change or when the folder is no longer the same one. The folder comes back open.
+    // The target and its open folder, made if missing. Kept from save to save while the
+    // file's check before the save finds it as it was left; found again otherwise, and after
+    // a failed save.
     int openFolder(QString *error);
+    void forgetFolder();
 
     // What identifies the file as last read or written: device, inode, size, modification time.
     struct Seen {
@@ -108,7 +111,8 @@ private:
     };
     Seen m_seen;
     QString m_target; // empty until found
-    Seen m_folder;    // only device and inode count
+    int m_folder = -1;
+    bool m_checked = false; // changedOnDisk() ran since the last save
 
     QString m_fileName;
     QJsonObject m_unknown;

@@ -254,6 +254,8 @@ private slots:
         const QVariantMap theirs = {{"Positioning", false}, {nameKey, "Nav 7"}, {"NetworkConnectivity", false}, {"SatellitePositioning", false}};
         QTest::newRow("rewritten in place") << "in place" << theirs << QStringList{"Positioning", nameKey, "NetworkConnectivity"};
         QTest::newRow("renamed over") << "rename" << theirs << QStringList{"Positioning", nameKey, "NetworkConnectivity"};
+        // The file a save replaces is looked for again: the link stays, its file is written.
+        QTest::newRow("link to a file elsewhere renamed over") << "link" << theirs << QStringList{"Positioning", nameKey, "NetworkConnectivity"};
         QTest::newRow("removed") << "remove" << QVariantMap{{"Positioning", true}, {nameKey, ""}, {"NetworkConnectivity", false}, {"SatellitePositioning", false}}
                                  << QStringList{"NetworkConnectivity"};
     }
@@ -274,6 +276,9 @@ private slots:
             QVERIFY(writeFile(store, theirs));
         else if (how == "rename")
             QVERIFY(writeFile(store + ".new", theirs) && ::rename(QFile::encodeName(store + ".new"), QFile::encodeName(store)) == 0);
+        else if (how == "link")
+            QVERIFY(QDir().mkpath(store + ".d") && writeFile(store + ".d/settings.json", theirs) && QFile::link(store + ".d/settings.json", store + ".new")
+                    && ::rename(QFile::encodeName(store + ".new"), QFile::encodeName(store)) == 0);
         else
             QVERIFY(QFile::remove(store));
         SettingsClient watcher = client();
@@ -289,6 +294,7 @@ private slots:
             QCOMPARE(stored(store).value(it.key()), it.value());
         }
         QCOMPARE(readFile(store).contains("\"Later\": {\"x\":1}"), how != "remove");
+        QCOMPARE(QFileInfo(store).isSymLink(), how == "link");
         QTRY_COMPARE(seen, signalled);
     }
 };
