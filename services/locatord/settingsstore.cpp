@@ -71,6 +71,23 @@ QByteArray compact(const QJsonValue &value)
     return text.mid(1, text.size() - 2);
 }
 
+void appendJsonString(QByteArray *out, const QString &text)
+{
+    static const char hex[] = "0123456789abcdef";
+    out->append('"');
+    for (const char c : text.toUtf8()) {
+        if (c == '"' || c == '\\') {
+            out->append('\\').append(c);
+        } else if (uchar(c) < 0x20) {
+            const char escaped[] = {'\\', 'u', '0', '0', hex[uchar(c) >> 4], hex[uchar(c) & 15]};
+            out->append(escaped, sizeof escaped);
+        } else {
+            out->append(c);
+        }
+    }
+    out->append('"');
+}
+
 bool nestsAtMost(const QJsonValue &value, int levels)
 {
     if (!value.isArray() && !value.isObject())
@@ -166,7 +183,9 @@ SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
                                       .arg(maxUnknownDepth);
                 continue;
             }
-            const qsizetype bytes = compact(it.key()).size() + compact(it.value()).size();
+            QByteArray key;
+            appendJsonString(&key, it.key());
+            const qsizetype bytes = key.size() + compact(it.value()).size();
             if (unknownBytes + bytes > maxUnknownBytes) {
                 result.dropped << QStringLiteral("%1: a key this daemon does not know, past %2 KiB of such keys")
                                       .arg(SettingsSchema::quoted(it.key()))
@@ -190,16 +209,32 @@ SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
 
 QByteArray SettingsStore::serialize(const QVariantMap &values, const QJsonObject &unknown)
 {
-    QJsonObject settings = unknown;
-    for (const SettingsSchema::Key &key : SettingsSchema::keys())
-        settings.insert(key.name, QJsonValue::fromVariant(values.value(key.name, key.defaultValue)));
-    // One entry a line: indenting nested values would grow the file with their depth.
-    QByteArray text = "{\n    " + compact(formatField) + ": " + QByteArray::number(formatVersion) + ",\n    "
-        + compact(settingsField) + ": {";
+    // One entry a line, each value compact: indenting nested values would grow the file with
+    // their depth. The known values are written by hand, a JSON document each costs more
+    // than the rest of a save's work.
+    QByteArray text;
+    text.reserve(512);
+    text += "{\n    \"format\": " + QByteArray::number(formatVersion) + ",\n    \"settings\": {";
     const char *separator = "\n        ";
-    for (auto it = settings.begin(); it != settings.end(); ++it) {
-        text += separator + compact(it.key()) + ": " + compact(it.value());
+    const auto entry = [&](const QString &key) {
+        text += separator;
         separator = ",\n        ";
+        appendJsonString(&text, key);
+        text += ": ";
+    };
+    for (const SettingsSchema::Key &key : SettingsSchema::keys()) {
+        entry(key.name);
+        const QVariant value = values.value(key.name, key.defaultValue);
+        if (value.typeId() == QMetaType::Bool)
+            text += value.toBool() ? "true" : "false";
+        else if (value.typeId() == QMetaType::QString)
+            appendJsonString(&text, value.toString());
+        else
+            text += compact(QJsonValue::fromVariant(value));
+    }
+    for (auto it = unknown.begin(); it != unknown.end(); ++it) {
+        entry(it.key());
+        text += compact(it.value());
     }
     return text + "\n    }\n}\n";
 }
