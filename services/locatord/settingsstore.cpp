@@ -183,9 +183,9 @@ SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
                                       .arg(maxUnknownDepth);
                 continue;
             }
-            QByteArray key;
-            appendJsonString(&key, it.key());
-            const qsizetype bytes = key.size() + compact(it.value()).size();
+            QByteArray name;
+            appendJsonString(&name, it.key());
+            const qsizetype bytes = name.size() + compact(it.value()).size();
             if (unknownBytes + bytes > maxUnknownBytes) {
                 result.dropped << QStringLiteral("%1: a key this daemon does not know, past %2 KiB of such keys")
                                       .arg(SettingsSchema::quoted(it.key()))
