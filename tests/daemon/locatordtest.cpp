@@ -104,15 +104,17 @@ private slots:
         QCOMPARE(stored(daemon.storeFile()).value("SuplForced"), QVariant(false));
     }
 
-    // Before a write is acknowledged its file is on the disk: synced, renamed over the old, the folder synced.
+    // Before a write is acknowledged its file is on the disk: synced, renamed over the old, the
+    // folder synced. The path is not looked for again at each write: one stat, to notice another writer.
     void testSaveOrder()
     {
         LocatordProcess daemon;
         QVERIFY(daemon.start());
+        QCOMPARE(set("Positioning", false).arguments(), QVariantList{true}); // the folder made and found
         QTemporaryDir dir;
         QProcess strace;
         strace.setProcessChannelMode(QProcess::MergedChannels);
-        strace.start("strace", {"-f", "-y", "-e", "trace=fsync,fdatasync,rename,renameat,renameat2", "-o", dir.filePath("log"),
+        strace.start("strace", {"-f", "-y", "-e", "trace=fsync,fdatasync,rename,renameat,renameat2,mkdir,mkdirat,%stat,%lstat,%fstat,statx", "-o", dir.filePath("log"),
                                 "-p", QString::number(daemon.pid())});
         QByteArray said;
         for (QDeadlineTimer in(10000); !said.contains("attached") && !in.hasExpired() && strace.state() != QProcess::NotRunning;) {
@@ -121,7 +123,7 @@ private slots:
         }
         if (!said.contains("attached"))
             QSKIP(qPrintable("strace cannot watch the daemon here: " + said));
-        QCOMPARE(set("Positioning", false).arguments(), QVariantList{true});
+        QCOMPARE(set("Positioning", true).arguments(), QVariantList{true});
         strace.terminate();
         strace.waitForFinished();
         const QString file = QRegularExpression::escape(QFileInfo(daemon.storeFile()).canonicalFilePath());
@@ -134,6 +136,7 @@ private slots:
             QVERIFY2(m.hasMatch(), qPrintable(step + " not found after:\n" + log.mid(at)));
             at = m.capturedEnd();
         }
+        QVERIFY2(!log.contains("mkdir") && log.count(QRegularExpression("stat[a-z]*\\((AT_FDCWD[^,]*, )?\"")) == 1, qPrintable(log));
     }
 
     void testStoreFiles_data()
