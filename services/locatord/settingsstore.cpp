@@ -178,7 +178,7 @@ SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
         if (!key) {
             // Kept for a newer daemon, within bounds: nobody here reads them.
             if (!nestsAtMost(it.value(), maxUnknownDepth)) {
-                result.dropped << QStringLiteral("%1: a key this daemon does not know, nested deeper than %2 levels")
+                result.dropped << QStringLiteral("%1: a key this daemon does not know, nested deeper than %2 levels; left out")
                                       .arg(SettingsSchema::quoted(it.key()))
                                       .arg(maxUnknownDepth);
                 continue;
@@ -187,7 +187,7 @@ SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
             appendJsonString(&name, it.key());
             const qsizetype bytes = name.size() + compact(it.value()).size();
             if (unknownBytes + bytes > maxUnknownBytes) {
-                result.dropped << QStringLiteral("%1: a key this daemon does not know, past %2 KiB of such keys")
+                result.dropped << QStringLiteral("%1: a key this daemon does not know, past %2 KiB of such keys; left out")
                                       .arg(SettingsSchema::quoted(it.key()))
                                       .arg(maxUnknownBytes / 1024);
                 continue;
@@ -202,7 +202,7 @@ SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
         if (SettingsSchema::validate(*key, value, &errorName, &message))
             result.values.insert(key->name, value);
         else
-            result.dropped << message;
+            result.dropped << message + QLatin1String("; using the default");
     }
     return result;
 }

@@ -43,7 +43,7 @@ public:
         QVariantMap values;   // every known key; defaults where the file has none
         QJsonObject unknown;  // Loaded: entries of keys this daemon does not know
         QString error;        // why the file was refused, or is not written
-        QStringList dropped;  // "Key: reason" for values that fell back to their default
+        QStringList dropped;  // why each value fell back to its default, or an unknown key was left out
         QString movedTo;      // Corrupt: where the file went; empty if it could not be moved
     };
 

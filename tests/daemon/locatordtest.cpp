@@ -286,7 +286,9 @@ private slots:
         else
             QVERIFY(QFile::remove(store));
         qRegisterMetaType<QDBusVariant>();
-        SettingsClient watcher = client();
+        // By the daemon's own name: the process may still take the name for an earlier daemon's.
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        SettingsClient watcher(bus.interface()->serviceOwner(service).value(), path, bus);
         QStringList seen;
         connect(&watcher, &SettingsClient::settingChanged, this, [&](const QString &key, const QDBusVariant &v) {
             seen << key;
