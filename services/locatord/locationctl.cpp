@@ -46,8 +46,8 @@ const char commandsText[] =
     "  status            print the chosen external GPS receiver's state: state, address,\n"
     "                    name, fix, satellites-in-use and satellites-in-view, one KEY VALUE\n"
     "                    per line\n"
-    "  watch, monitor    print KEY VALUE for each change until interrupted, the\n"
-    "                    receiver's lines as status names them\n"
+    "  watch, monitor    print KEY VALUE for each change, the value it stored, until\n"
+    "                    interrupted; the receiver's lines as status names them\n"
     "\n"
     "In KEY VALUE lines text is a JSON string literal (\"Nav 5\"), so the output of list\n"
     "and dump can be fed to load. -- ends the options wherever it stands.\n";
@@ -403,14 +403,13 @@ int watch(QCoreApplication &app, Client &client)
                          }
                          *shown = state;
                      });
-    QObject::connect(&client.daemon, &ComTelvaLocationSettingsInterface::valueChanged, &app, [&client](const QString &key) {
-        QVariant value;
-        int code = Ok;
-        if (client.read(key, &value, &code))
-            out() << key << " " << SettingsSchema::format(value) << Qt::endl;
-        else
-            out() << key << Qt::endl;
-    });
+    // The value each change stored, not the one a read would find a moment later. The bus
+    // delivers the signal only with its argument types known by name.
+    qRegisterMetaType<QDBusVariant>();
+    QObject::connect(&client.daemon, &ComTelvaLocationSettingsInterface::settingChanged, &app,
+                     [](const QString &key, const QDBusVariant &value) {
+                         out() << key << " " << SettingsSchema::format(value.variant()) << Qt::endl;
+                     });
     // Subscribed first, then one call: it starts the daemon if it is activatable and tells
     // whether there is one at all.
     QVariant value;

@@ -82,7 +82,7 @@ int main(int argc, char **argv)
         break;
     }
     for (const QString &dropped : loaded.dropped)
-        qCWarning(lcStore).noquote() << "dropped from" << store.fileName() + ":" << dropped + "; using the default";
+        qCWarning(lcStore).noquote() << "dropped from" << store.fileName() + ":" << dropped;
     if (!loaded.dropped.isEmpty())
         qCWarning(lcStore).noquote() << "the file as it is will be copied aside before the first change";
 

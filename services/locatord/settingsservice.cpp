@@ -11,6 +11,8 @@
 SettingsService::SettingsService(SettingsStore *store, const QVariantMap &values, QObject *parent)
     : QObject(parent), m_store(store), m_values(values)
 {
+    // The adaptor relays settingChanged only with its argument types known by name.
+    qRegisterMetaType<QDBusVariant>();
 }
 
 void SettingsService::setPolicyKeys(const QStringList &keys)
@@ -53,6 +55,8 @@ bool SettingsService::store(const QString &key, const QVariant &value, bool asAd
 bool SettingsService::storeAll(const QVariantMap &values, bool asAdministrator, QString *errorName,
                                QString *errorMessage)
 {
+    if (m_store->changedOnDisk())
+        takeOutsideChange();
     QVariantMap next = m_values;
     QStringList changed;
     for (auto it = values.begin(); it != values.end(); ++it) {
@@ -79,9 +83,36 @@ bool SettingsService::storeAll(const QVariantMap &values, bool asAdministrator, 
         setDelayedReply(true);
         connection().send(message().createReply(true));
     }
-    for (const QString &key : std::as_const(changed))
-        emit valueChanged(key);
+    announce(changed);
     return true;
+}
+
+void SettingsService::announce(const QStringList &keys)
+{
+    for (const QString &key : keys) {
+        emit valueChanged(key);
+        emit settingChanged(key, QDBusVariant(m_values.value(key)));
+    }
+}
+
+void SettingsService::takeOutsideChange()
+{
+    const SettingsStore::LoadResult found = m_store->load();
+    qCInfo(lcStore).noquote() << m_store->fileName() << "was changed by another program; reading it again";
+    for (const QString &dropped : found.dropped)
+        qCWarning(lcStore).noquote() << "dropped from" << m_store->fileName() + ":" << dropped;
+    if (!found.movedTo.isEmpty())
+        qCWarning(lcStore).noquote() << "it was refused (" + found.error + ") and is kept as" << found.movedTo;
+    // Gone or refused: what is served here is written anew, or the refusal is the write's answer.
+    if (found.status != SettingsStore::LoadStatus::Loaded && found.status != SettingsStore::LoadStatus::Newer)
+        return;
+    QStringList changed;
+    for (const SettingsSchema::Key &key : SettingsSchema::keys()) {
+        if (found.values.value(key.name) != m_values.value(key.name))
+            changed << key.name;
+    }
+    m_values = found.values;
+    announce(changed);
 }
 
 bool SettingsService::reply(bool ok, const QString &errorName, const QString &errorMessage)

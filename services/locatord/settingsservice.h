@@ -12,7 +12,9 @@ class SettingsStore;
 
 /*
  * The settings object the daemon exports. A value changes in memory only once it is in the
- * store, and valueChanged goes out only then, and only when the value really changed.
+ * store, and valueChanged goes out only then, and only when the value really changed. A file
+ * that another program changed is read again before a write, and its values count as changes
+ * of their own; the write then goes on top of them.
  */
 class SettingsService : public QObject, protected QDBusContext
 {
@@ -42,11 +44,15 @@ public slots:
 
 signals:
     void valueChanged(const QString &key);
+    // Beside each valueChanged: the value that change stored, for those who log every change.
+    void settingChanged(const QString &key, const QDBusVariant &value);
 
 private:
     bool check(const QString &key, const QVariant &value, bool asAdministrator, QString *errorName,
                QString *errorMessage) const;
     bool reply(bool ok, const QString &errorName, const QString &errorMessage);
+    void takeOutsideChange();
+    void announce(const QStringList &keys);
 
     SettingsStore *m_store;
     QVariantMap m_values;

@@ -13,6 +13,7 @@
 #include <QJsonParseError>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <climits>
@@ -62,6 +63,50 @@ QByteArray encode(const QString &name)
 {
     return QFile::encodeName(name);
 }
+
+// A value as one line of JSON, without the array it is written in.
+QByteArray compact(const QJsonValue &value)
+{
+    const QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return text.mid(1, text.size() - 2);
+}
+
+void appendJsonString(QByteArray *out, const QString &text)
+{
+    static const char hex[] = "0123456789abcdef";
+    out->append('"');
+    for (const char c : text.toUtf8()) {
+        if (c == '"' || c == '\\') {
+            out->append('\\').append(c);
+        } else if (uchar(c) < 0x20) {
+            const char escaped[] = {'\\', 'u', '0', '0', hex[uchar(c) >> 4], hex[uchar(c) & 15]};
+            out->append(escaped, sizeof escaped);
+        } else {
+            out->append(c);
+        }
+    }
+    out->append('"');
+}
+
+bool nestsAtMost(const QJsonValue &value, int levels)
+{
+    if (!value.isArray() && !value.isObject())
+        return true;
+    if (levels == 0)
+        return false;
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::all_of(array.begin(), array.end(), [levels](const QJsonValue &v) { return nestsAtMost(v, levels - 1); });
+    }
+    const QJsonObject object = value.toObject();
+    return std::all_of(object.begin(), object.end(), [levels](const QJsonValue &v) { return nestsAtMost(v, levels - 1); });
+}
+}
+
+SettingsStore::Seen::Seen(const struct stat &st)
+    : exists(true), device(st.st_dev), inode(st.st_ino), size(st.st_size), seconds(st.st_mtim.tv_sec),
+      nanoseconds(st.st_mtim.tv_nsec)
+{
 }
 
 SettingsStore::SettingsStore(const QString &fileName)
@@ -69,7 +114,10 @@ SettingsStore::SettingsStore(const QString &fileName)
 {
 }
 
-SettingsStore::~SettingsStore() = default;
+SettingsStore::~SettingsStore()
+{
+    forgetFolder();
+}
 
 QString SettingsStore::fileName() const
 {
@@ -124,9 +172,27 @@ SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
     }
 
     const QJsonObject entries = settings.toObject();
+    qsizetype unknownBytes = 0;
     for (auto it = entries.begin(); it != entries.end(); ++it) {
         const SettingsSchema::Key *key = SettingsSchema::find(it.key());
         if (!key) {
+            // Kept for a newer daemon, within bounds: nobody here reads them.
+            if (!nestsAtMost(it.value(), maxUnknownDepth)) {
+                result.dropped << QStringLiteral("%1: a key this daemon does not know, nested deeper than %2 levels; left out")
+                                      .arg(SettingsSchema::quoted(it.key()))
+                                      .arg(maxUnknownDepth);
+                continue;
+            }
+            QByteArray name;
+            appendJsonString(&name, it.key());
+            const qsizetype bytes = name.size() + compact(it.value()).size();
+            if (unknownBytes + bytes > maxUnknownBytes) {
+                result.dropped << QStringLiteral("%1: a key this daemon does not know, past %2 KiB of such keys; left out")
+                                      .arg(SettingsSchema::quoted(it.key()))
+                                      .arg(maxUnknownBytes / 1024);
+                continue;
+            }
+            unknownBytes += bytes;
             result.unknown.insert(it.key(), it.value());
             continue;
         }
@@ -136,20 +202,41 @@ SettingsStore::LoadResult SettingsStore::parse(const QByteArray &data)
         if (SettingsSchema::validate(*key, value, &errorName, &message))
             result.values.insert(key->name, value);
         else
-            result.dropped << message;
+            result.dropped << message + QLatin1String("; using the default");
     }
     return result;
 }
 
 QByteArray SettingsStore::serialize(const QVariantMap &values, const QJsonObject &unknown)
 {
-    QJsonObject settings = unknown;
-    for (const SettingsSchema::Key &key : SettingsSchema::keys())
-        settings.insert(key.name, QJsonValue::fromVariant(values.value(key.name, key.defaultValue)));
-    QJsonObject top;
-    top.insert(formatField, formatVersion);
-    top.insert(settingsField, settings);
-    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+    // One entry a line, each value compact: indenting nested values would grow the file with
+    // their depth. The known values are written by hand, a JSON document each costs more
+    // than the rest of a save's work.
+    QByteArray text;
+    text.reserve(512);
+    text += "{\n    \"format\": " + QByteArray::number(formatVersion) + ",\n    \"settings\": {";
+    const char *separator = "\n        ";
+    const auto entry = [&](const QString &key) {
+        text += separator;
+        separator = ",\n        ";
+        appendJsonString(&text, key);
+        text += ": ";
+    };
+    for (const SettingsSchema::Key &key : SettingsSchema::keys()) {
+        entry(key.name);
+        const QVariant value = values.value(key.name, key.defaultValue);
+        if (value.typeId() == QMetaType::Bool)
+            text += value.toBool() ? "true" : "false";
+        else if (value.typeId() == QMetaType::QString)
+            appendJsonString(&text, value.toString());
+        else
+            text += compact(QJsonValue::fromVariant(value));
+    }
+    for (auto it = unknown.begin(); it != unknown.end(); ++it) {
+        entry(it.key());
+        text += compact(it.value());
+    }
+    return text + "\n    }\n}\n";
 }
 
 SettingsStore::LoadResult SettingsStore::load()
@@ -160,6 +247,8 @@ SettingsStore::LoadResult SettingsStore::load()
     m_original.clear();
     m_onDisk.clear();
     m_newerFormat.clear();
+    m_seen = Seen();
+    forgetFolder();
 
     const QByteArray path = encode(m_fileName);
     const auto unreadable = [&](int code) {
@@ -190,6 +279,7 @@ SettingsStore::LoadResult SettingsStore::load()
         if (!S_ISREG(st.st_mode))
             ::close(fd);
     }
+    m_seen = Seen(st);
     if (!S_ISREG(st.st_mode)) {
         m_state = result.status = LoadStatus::NotAFile;
         result.error = QStringLiteral("is %1, not a regular file").arg(kindOf(st.st_mode));
@@ -220,10 +310,12 @@ SettingsStore::LoadResult SettingsStore::load()
         QString target;
         if (resolve(&target, &moveError))
             result.movedTo = moveAside(target, &moveError);
-        if (result.movedTo.isEmpty())
+        if (result.movedTo.isEmpty()) {
             result.error += QStringLiteral("; it could not be moved aside: %1").arg(moveError);
-        else
+        } else {
             m_state = LoadStatus::Missing;
+            m_seen = Seen();
+        }
         return result;
     }
     if (result.status == LoadStatus::Newer) {
@@ -317,11 +409,10 @@ bool SettingsStore::resolve(QString *target, QString *error) const
     return false;
 }
 
-bool SettingsStore::replace(const QString &target, const QByteArray &data, QString *error,
-                            const QByteArray *previous) const
+bool SettingsStore::replace(const QString &target, int folder, const QByteArray &data, QString *error,
+                            const QByteArray *previous, Seen *written, bool undo) const
 {
     const QByteArray path = encode(target);
-    const QByteArray folder = encode(QFileInfo(target).absolutePath());
     QByteArray temp = path + tempInfix.data() + "XXXXXX";
     const auto fail = [&](const QString &what, int code) {
         *error = QStringLiteral("cannot %1 %2: %3").arg(what, target, systemError(code));
@@ -356,6 +447,9 @@ bool SettingsStore::replace(const QString &target, const QByteArray &data, QStri
     }
     if (injected(Step::Sync) || ::fsync(fd) != 0)
         return discard(QStringLiteral("sync"), errno, true);
+    struct stat st;
+    if (written && ::fstat(fd, &st) == 0)
+        *written = Seen(st);
     // close() can report what the file system deferred; the descriptor is gone either way,
     // so a failure made by a test closes it too.
     const bool closeFails = injected(Step::Close);
@@ -363,23 +457,64 @@ bool SettingsStore::replace(const QString &target, const QByteArray &data, QStri
     if (::close(fd) != 0 || closeFails)
         return discard(QStringLiteral("write"), closeFails ? injectedCode : errno, false);
 
-    struct stat st;
-    const bool existed = ::lstat(path.constData(), &st) == 0;
     if (injected(Step::Rename) || ::rename(temp.constData(), path.constData()) != 0)
         return discard(QStringLiteral("replace"), errno, false);
-    if (injected(Step::SyncFolder) || syncFolder(folder) != 0) {
+    if (injected(Step::SyncFolder) || ::fsync(folder) != 0) {
         // Not acknowledged, so not kept: what was there before goes back (written anew, the
         // same way; this second write does not roll back in turn).
         const int code = errno;
         QString ignored;
-        if (!existed)
+        if (undo && !previous)
             ::unlink(path.constData());
-        else if (previous)
-            replace(target, *previous, &ignored, nullptr);
-        syncFolder(folder);
+        else if (undo)
+            replace(target, folder, *previous, &ignored, nullptr, nullptr, false);
+        ::fsync(folder);
         return fail(QStringLiteral("sync the folder of"), code);
     }
     return true;
+}
+
+int SettingsStore::openFolder(QString *error)
+{
+    if (m_folder >= 0 && m_checked)
+        return m_folder;
+    forgetFolder();
+    QString target;
+    if (!resolve(&target, error))
+        return -1;
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("cannot create the folder %1").arg(folder);
+        return -1;
+    }
+    m_folder = ::open(encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0) {
+        *error = QStringLiteral("cannot open the folder %1: %2").arg(folder, systemError(errno));
+        return -1;
+    }
+    m_target = target;
+    return m_folder;
+}
+
+void SettingsStore::forgetFolder()
+{
+    if (m_folder >= 0)
+        ::close(m_folder);
+    m_folder = -1;
+    m_target.clear();
+}
+
+bool SettingsStore::changedOnDisk()
+{
+    struct stat st;
+    const Seen now = ::stat(encode(m_fileName).constData(), &st) == 0 ? Seen(st) : Seen();
+    const bool changed = !(now == m_seen);
+    // The file as it was left vouches for the folder kept open: a folder moved or replaced, a
+    // link that leads elsewhere now, would show another file or none.
+    if (changed || !now.exists)
+        forgetFolder();
+    m_checked = true;
+    return changed;
 }
 
 bool SettingsStore::save(const QVariantMap &values, QString *error)
@@ -389,19 +524,16 @@ bool SettingsStore::save(const QVariantMap &values, QString *error)
         *error = refused;
         return false;
     }
-    QString target;
-    if (!resolve(&target, error))
+    const int folder = openFolder(error);
+    m_checked = false;
+    if (folder < 0)
         return false;
-    const QString folder = QFileInfo(target).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        *error = QStringLiteral("cannot create the folder %1").arg(folder);
-        return false;
-    }
     if (!m_original.isNull()) {
         // The defaults are about to replace the values that were dropped: the file as it was first.
-        const QString copy = uniqueName(target, QStringLiteral(".bad-"));
+        const QString copy = uniqueName(m_target, QStringLiteral(".bad-"));
         QString copyError;
-        if (!replace(copy, m_original, &copyError, nullptr)) {
+        if (!replace(copy, folder, m_original, &copyError, nullptr, nullptr)) {
+            forgetFolder();
             *error = QStringLiteral("no copy of %1 could be kept (%2); not writing over it").arg(m_fileName, copyError);
             return false;
         }
@@ -409,8 +541,13 @@ bool SettingsStore::save(const QVariantMap &values, QString *error)
         m_original = QByteArray();
     }
     const QByteArray data = serialize(values, m_unknown);
-    if (!replace(target, data, error, m_onDisk.isNull() ? nullptr : &m_onDisk))
+    Seen written;
+    if (!replace(m_target, folder, data, error, m_onDisk.isNull() ? nullptr : &m_onDisk, &written)) {
+        // Looked for again: the folder may have gone, or a link changed.
+        forgetFolder();
         return false;
+    }
     m_onDisk = data;
+    m_seen = written;
     return true;
 }

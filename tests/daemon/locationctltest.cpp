@@ -125,7 +125,8 @@ private slots:
             QVERIFY2((one + '\n').toUtf8() == dump.out || (one + '\n').toUtf8() == b, qPrintable(one));
     }
 
-    // monitor prints each change as KEY VALUE until it is ended, then exits 0.
+    // monitor prints each change as KEY VALUE, the value that change stored even when the
+    // writes come faster than it prints, until it is ended; then it exits 0.
     void testMonitor()
     {
         LocatordProcess daemon;
@@ -139,6 +140,23 @@ private slots:
             seen += monitor.readAllStandardOutput();
         }
         QVERIFY2(QRegularExpression("^NetworkConnectivity (true|false)\n").match(seen).hasMatch(), seen.constData());
+        // Sent without waiting for each answer, as many as the bus lets wait: the daemon
+        // stores them one after another while the monitor is still printing the first.
+        const int writes = 2000;
+        SettingsClient writer = DaemonSettings::client();
+        QByteArray expected;
+        for (int i = 0; i < writes;) {
+            QList<QDBusPendingCall> calls;
+            for (const int end = i + 100; i < end; ++i) {
+                calls << writer.setSetting(name, QDBusVariant("Nav " + QString::number(i)));
+                expected += name.toUtf8() + " \"Nav " + QByteArray::number(i) + "\"\n";
+            }
+            for (const QDBusPendingCall &call : std::as_const(calls))
+                QCOMPARE(DaemonSettings::answer(call).arguments(), QVariantList{true});
+        }
+        while (seen.count(name.toUtf8()) < writes && monitor.waitForReadyRead(10000))
+            seen += monitor.readAllStandardOutput();
+        QCOMPARE(seen.mid(seen.indexOf(name.toUtf8())), expected);
         monitor.terminate();
         QVERIFY(monitor.waitForFinished(5000));
         QCOMPARE(monitor.exitStatus() == QProcess::NormalExit ? monitor.exitCode() : -1, 0);

@@ -104,15 +104,17 @@ private slots:
         QCOMPARE(stored(daemon.storeFile()).value("SuplForced"), QVariant(false));
     }
 
-    // Before a write is acknowledged its file is on the disk: synced, renamed over the old, the folder synced.
+    // Before a write is acknowledged its file is on the disk: synced, renamed over the old, the
+    // folder synced. The path is not looked for again at each write: one stat, to notice another writer.
     void testSaveOrder()
     {
         LocatordProcess daemon;
         QVERIFY(daemon.start());
+        QCOMPARE(set("Positioning", false).arguments(), QVariantList{true}); // the folder made and found
         QTemporaryDir dir;
         QProcess strace;
         strace.setProcessChannelMode(QProcess::MergedChannels);
-        strace.start("strace", {"-f", "-y", "-e", "trace=fsync,fdatasync,rename,renameat,renameat2", "-o", dir.filePath("log"),
+        strace.start("strace", {"-f", "-y", "-e", "trace=fsync,fdatasync,rename,renameat,renameat2,mkdir,mkdirat,%stat,%lstat,%fstat,statx", "-o", dir.filePath("log"),
                                 "-p", QString::number(daemon.pid())});
         QByteArray said;
         for (QDeadlineTimer in(10000); !said.contains("attached") && !in.hasExpired() && strace.state() != QProcess::NotRunning;) {
@@ -121,7 +123,7 @@ private slots:
         }
         if (!said.contains("attached"))
             QSKIP(qPrintable("strace cannot watch the daemon here: " + said));
-        QCOMPARE(set("Positioning", false).arguments(), QVariantList{true});
+        QCOMPARE(set("Positioning", true).arguments(), QVariantList{true});
         strace.terminate();
         strace.waitForFinished();
         const QString file = QRegularExpression::escape(QFileInfo(daemon.storeFile()).canonicalFilePath());
@@ -134,6 +136,7 @@ private slots:
             QVERIFY2(m.hasMatch(), qPrintable(step + " not found after:\n" + log.mid(at)));
             at = m.capturedEnd();
         }
+        QVERIFY2(!log.contains("mkdir") && log.count(QRegularExpression("stat[a-z]*\\((AT_FDCWD[^,]*, )?\"")) == 1, qPrintable(log));
     }
 
     void testStoreFiles_data()
@@ -152,6 +155,16 @@ private slots:
             << "bad" << QVariantMap{{"Positioning", false}, {nameKey, "Nav 5"}, {addressKey, ""}} << addressKey + " takes a string, not an integer";
         QTest::newRow("key of a newer daemon") << "file" << QByteArray("{\"format\": 1, \"settings\": {\"FutureKey\": [1, 2], \"Positioning\": false}}")
                                                << "kept" << QVariantMap{{"Positioning", false}} << "serving";
+        const QByteArray known = "\"Positioning\": false, ";
+        QTest::newRow("unknown key 1000 levels deep") << "file" << "{\"format\": 1, \"settings\": {" + known + "\"Later\": "
+                                                         + QByteArray(1000, '[') + QByteArray(1000, ']') + "}}"
+                                                  << "bad" << QVariantMap{{"Positioning", false}} << "nested deeper than 32 levels";
+        // Each of its entries on a line indented 33 levels deep would take a hundred times its room.
+        QTest::newRow("unknown key 32 levels deep, wide") << "file" << "{\"format\": 1, \"settings\": {" + known + "\"FutureKey\": "
+                                                             + QByteArray(32, '[') + QByteArray("0,").repeated(9999) + "0" + QByteArray(32, ']') + "}}"
+                                                      << "kept" << QVariantMap{{"Positioning", false}} << "serving";
+        QTest::newRow("unknown key past 64 KiB") << "file" << "{\"format\": 1, \"settings\": {" + known + "\"Later\": \"" + QByteArray(70000, 'x') + "\"}}"
+                                              << "bad" << QVariantMap{{"Positioning", false}} << "past 64 KiB of such keys";
         QTest::newRow("newer format") << "file" << QByteArray("{\"format\": 2, \"settings\": {\"Positioning\": false, \"Later\": {\"x\": 1}}}")
                                       << "newer" << QVariantMap{{"Positioning", false}} << "belongs to a newer version of locatord (format 2)";
         QTest::newRow("folder") << "folder" << QByteArray() << "refused" << QVariantMap() << "is a folder, not a regular file";
@@ -225,13 +238,71 @@ private slots:
         const QVariantMap now = stored(store);
         for (auto it = served.begin(); it != served.end(); ++it)
             QCOMPARE(now.value(it.key()), it.value());
-        QVERIFY(!contents.contains("FutureKey") || readFile(store).contains("\"FutureKey\": [\n"));
+        // Unknown keys within bounds come back as they were; those past them stay only in the copy.
+        QCOMPARE(SettingsStore::parse(readFile(store)).unknown, outcome == "kept" ? SettingsStore::parse(contents).unknown : QJsonObject());
+        QVERIFY(QFileInfo(store).size() <= 2 * contents.size() + 1024);
         QCOMPARE(QFileInfo(store).isSymLink(), kind.endsWith("link"));
         QCOMPARE(stored(target), now);
         const QStringList aside = QDir(dir.path()).entryList({"settings.json." + outcome + "-*"});
         QCOMPARE(aside.size(), outcome == "kept" ? 0 : 1);
         if (!aside.isEmpty())
             QCOMPARE(readFile(dir.filePath(aside.first())), contents);
+    }
+
+    void testOutsideEdit_data()
+    {
+        QTest::addColumn<QString>("how"); // what the other writer did
+        QTest::addColumn<QVariantMap>("served"); // after the daemon's next write
+        QTest::addColumn<QStringList>("signalled");
+        const QVariantMap theirs = {{"Positioning", false}, {nameKey, "Nav 7"}, {"NetworkConnectivity", false}, {"SatellitePositioning", false}};
+        QTest::newRow("rewritten in place") << "in place" << theirs << QStringList{"Positioning", nameKey, "NetworkConnectivity"};
+        QTest::newRow("renamed over") << "rename" << theirs << QStringList{"Positioning", nameKey, "NetworkConnectivity"};
+        // The file a save replaces is looked for again: the link stays, its file is written.
+        QTest::newRow("link to a file elsewhere renamed over") << "link" << theirs << QStringList{"Positioning", nameKey, "NetworkConnectivity"};
+        QTest::newRow("removed") << "remove" << QVariantMap{{"Positioning", true}, {nameKey, ""}, {"NetworkConnectivity", false}, {"SatellitePositioning", false}}
+                                 << QStringList{"NetworkConnectivity"};
+    }
+
+    // Another program's edit is taken as a change of its own, never written over.
+    void testOutsideEdit()
+    {
+        QFETCH(QString, how);
+        QFETCH(QVariantMap, served);
+        QFETCH(QStringList, signalled);
+        LocatordProcess daemon;
+        QVERIFY(daemon.start());
+        QCOMPARE(set("SatellitePositioning", false).arguments(), QVariantList{true});
+        value("Positioning"); // the signals of that write are past before this answer
+        const QString store = daemon.storeFile();
+        const QByteArray theirs = "{\"format\": 1, \"settings\": {\"Positioning\": false, \"" + nameKey.toUtf8()
+            + "\": \"Nav 7\", \"SatellitePositioning\": false, \"Later\": {\"x\": 1}}}";
+        if (how == "in place")
+            QVERIFY(writeFile(store, theirs));
+        else if (how == "rename")
+            QVERIFY(writeFile(store + ".new", theirs) && ::rename(QFile::encodeName(store + ".new"), QFile::encodeName(store)) == 0);
+        else if (how == "link")
+            QVERIFY(QDir().mkpath(store + ".d") && writeFile(store + ".d/settings.json", theirs) && QFile::link(store + ".d/settings.json", store + ".new")
+                    && ::rename(QFile::encodeName(store + ".new"), QFile::encodeName(store)) == 0);
+        else
+            QVERIFY(QFile::remove(store));
+        qRegisterMetaType<QDBusVariant>();
+        // By the daemon's own name: the process may still take the name for an earlier daemon's.
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        SettingsClient watcher(bus.interface()->serviceOwner(service).value(), path, bus);
+        QStringList seen;
+        connect(&watcher, &SettingsClient::settingChanged, this, [&](const QString &key, const QDBusVariant &v) {
+            seen << key;
+            QCOMPARE(v.variant(), served.value(key));
+        });
+        value("Positioning"); // subscribed before the write
+        QCOMPARE(set("NetworkConnectivity", false).arguments(), QVariantList{true});
+        for (auto it = served.begin(); it != served.end(); ++it) {
+            QCOMPARE(value(it.key()), it.value());
+            QCOMPARE(stored(store).value(it.key()), it.value());
+        }
+        QCOMPARE(readFile(store).contains("\"Later\": {\"x\":1}"), how != "remove");
+        QCOMPARE(QFileInfo(store).isSymLink(), how == "link");
+        QTRY_COMPARE_WITH_TIMEOUT(seen, signalled, 20000);
     }
 };
 
