@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "daemonlink.h"
 
+#include "changecoalescer.h"
 #include "dbusnames.h"
 #include "settingsproxy.h"
+#include "settingsschema.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -17,6 +19,19 @@ Q_GLOBAL_STATIC(DaemonLink, theLink)
 
 namespace {
 const QString notAsked = QStringLiteral("The positioning daemon did not answer; it is not asked again until it shows life");
+
+// A value the daemon itself would neither take nor load is not shown.
+bool isStorable(const QString &key, const QVariant &value, QString *error)
+{
+    const SettingsSchema::Key *known = SettingsSchema::find(key);
+    if (!known || known->type != SettingsSchema::Type::String || value.typeId() != QMetaType::QString)
+        return true;
+    QString errorName;
+    if (SettingsSchema::validate(*known, value, &errorName, error))
+        return true;
+    *error = QStringLiteral("The positioning daemon answered a value it does not store: ") + *error;
+    return false;
+}
 }
 
 DaemonLink *DaemonLink::instance()
@@ -32,6 +47,7 @@ DaemonLink::DaemonLink()
     m_watcher = new QDBusServiceWatcher(Locatord::service, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
+                m_changes->restart();
                 if (newOwner.isEmpty()) {
                     take(Unanswered);
                     return;
@@ -40,6 +56,11 @@ DaemonLink::DaemonLink()
                 setReachable(true);
                 post(&DaemonLink::returned);
             });
+    m_changes = new ChangeCoalescer(this);
+    connect(m_changes, &ChangeCoalescer::changed, this, &DaemonLink::changed);
+    // Heard once for every client: each notice costs the same, however many listen.
+    bus.connect(Locatord::service, Locatord::path, Locatord::interface, QStringLiteral("valueChanged"),
+                this, SLOT(hear(QString)));
     // The bus connection goes with the application: nothing of it may outlive it.
     qAddPostRoutine(teardownAtExit);
 }
@@ -57,6 +78,8 @@ void DaemonLink::teardownAtExit()
 
 void DaemonLink::teardown()
 {
+    QDBusConnection::sessionBus().disconnect(Locatord::service, Locatord::path, Locatord::interface,
+                                             QStringLiteral("valueChanged"), this, SLOT(hear(QString)));
     delete m_watcher;
     m_watcher = nullptr;
     delete m_proxy;
@@ -117,7 +140,10 @@ bool DaemonLink::read(const QString &key, QVariant *value, QString *error)
     reply.waitForFinished();
     if (reply.isValid()) {
         take(Answered);
-        *value = reply.value().variant();
+        const QVariant answered = reply.value().variant();
+        if (!isStorable(key, answered, error))
+            return false;
+        *value = answered;
         return true;
     }
     take(silenceOf(reply.error()) == Silence::None ? Answered : Unanswered);
@@ -141,6 +167,13 @@ bool DaemonLink::write(const QString &key, const QVariant &value, QString *error
     take(silenceOf(reply.error()) == Silence::None ? NotStored : Unanswered);
     *error = reply.error().message();
     return false;
+}
+
+void DaemonLink::hear(const QString &key)
+{
+    // Only the owner of the daemon's name gets through to here: it lives.
+    heardFrom();
+    m_changes->add(key);
 }
 
 void DaemonLink::take(Outcome outcome)

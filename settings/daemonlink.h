@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 
+class ChangeCoalescer;
 class QDBusError;
 class QDBusServiceWatcher;
 class SettingsProxy;
@@ -16,6 +17,8 @@ class SettingsProxy;
  * no answer, no blocking call is made until the daemon shows life again: its name changes
  * hands, a probe is answered or one of its signals arrives. Probes never block. Its signals
  * come from the event loop, never from inside a call, so listeners may call again at once.
+ * The daemon's change notices are heard once for the process and handed on coalesced; a
+ * reply holding more than the daemon itself would store is no answer.
  */
 class DaemonLink : public QObject
 {
@@ -64,6 +67,11 @@ signals:
     void returned();
     void notStored();
     void stored();
+    // The daemon reported a change of the key; once per key per turn of the event loop.
+    void changed(const QString &key);
+
+private slots:
+    void hear(const QString &key);
 
 private:
     void take(Outcome outcome);
@@ -75,6 +83,7 @@ private:
 
     SettingsProxy *m_proxy = nullptr;
     QDBusServiceWatcher *m_watcher = nullptr;
+    ChangeCoalescer *m_changes = nullptr;
     int m_clients = 0;
     // Counts the times the link forgot: a probe sent before then tells nothing now.
     int m_epoch = 0;

@@ -11,7 +11,8 @@
  * one link to the daemon (DaemonLink). Every read and write is one blocking round trip,
  * bounded by DaemonLink::replyTimeoutMs; nothing is cached. Once a call got no answer, calls
  * fail at once until the daemon shows life again. Failures never reach the caller other than
- * as a default result: getValue() gives the integer 0, setValue() gives false.
+ * as a default result: getValue() gives the integer 0, setValue() gives false. The daemon's
+ * change notices reach it through the link, once per key per turn of the event loop.
  */
 class SettingsInterface : public QObject
 {
