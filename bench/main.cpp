@@ -20,6 +20,7 @@ int main(int argc, char **argv)
         {"plugin-load", runPluginLoadMode},
         {"profile", runProfileMode},
         {"stalled", runStalledMode},
+        {"flood", runFloodMode},
     };
     if (argc > 1 && argv[1][0] != '-') {
         for (const Mode &mode : modes) {

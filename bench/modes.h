@@ -13,6 +13,7 @@ int runMemoryMode(int argc, char **argv);
 int runPluginLoadMode(int argc, char **argv);
 int runProfileMode(int argc, char **argv);
 int runStalledMode(int argc, char **argv);
+int runFloodMode(int argc, char **argv);
 int runDriver(int argc, char **argv);
 
 #endif
