@@ -21,6 +21,7 @@ int main(int argc, char **argv)
         {"profile", runProfileMode},
         {"stalled", runStalledMode},
         {"receiver", runReceiverMode},
+        {"flood", runFloodMode},
     };
     if (argc > 1 && argv[1][0] != '-') {
         for (const Mode &mode : modes) {

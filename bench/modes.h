@@ -14,6 +14,7 @@ int runPluginLoadMode(int argc, char **argv);
 int runProfileMode(int argc, char **argv);
 int runStalledMode(int argc, char **argv);
 int runReceiverMode(int argc, char **argv);
+int runFloodMode(int argc, char **argv);
 int runDriver(int argc, char **argv);
 
 #endif

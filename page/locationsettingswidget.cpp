@@ -185,13 +185,15 @@ void LocationSettingsWidget::showAvailability()
 
 void LocationSettingsWidget::daemonReturned()
 {
-    if (!DaemonLink::instance()->isReachable())
+    if (!DaemonLink::instance()->mayAsk())
         return;
     // What the sections show was read before, or not at all: ask again, write nothing.
     m_networkPositioningContainer->rereadSettings();
     m_networkConnectivityContainer->rereadSettings();
     m_satellitePositioningContainer->rereadSettings();
-    showAvailability();
+    // On trial, the link says when the daemon counts as answering again.
+    if (DaemonLink::instance()->isReachable())
+        showAvailability();
 }
 
 void LocationSettingsWidget::showPassingNotice(const QString &text)

@@ -32,8 +32,10 @@ void PickerClient::listen()
 bool PickerClient::ask()
 {
     // The answer comes later as a signal; the reply only says whether a dialog opens. The
-    // GUI thread waits for it no longer than for the daemon.
-    const QDBusMessage reply = m_bus.call(m_request, QDBus::Block, DaemonLink::replyTimeoutMs);
+    // GUI thread waits for it no longer than for the daemon, and from the same budget.
+    const int wait = DaemonLink::instance()->allowance();
+    const QDBusMessage reply = wait > 0 ? m_bus.call(m_request, QDBus::Block, wait)
+                                        : m_request.createErrorReply(QDBusError::NoReply, QStringLiteral("No time was left to wait for it"));
     m_asked = reply.type() != QDBusMessage::ErrorMessage;
     if (!m_asked) {
         qWarning() << "The Bluetooth device picker did not take the request:" << reply.errorName() << reply.errorMessage();

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "daemonlink.h"
 
+#include "changecoalescer.h"
 #include "dbusnames.h"
 #include "settingsproxy.h"
+#include "settingsschema.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -12,11 +14,29 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QGlobalStatic>
+#include <QTimer>
 
 Q_GLOBAL_STATIC(DaemonLink, theLink)
 
 namespace {
 const QString notAsked = QStringLiteral("The positioning daemon did not answer; it is not asked again until it shows life");
+const QString spent = QStringLiteral("The positioning daemon took too long; it is not asked again until it shows life");
+// After a failed trial; doubled after each one.
+const int firstRetryMs = 1000;
+const int lastRetryMs = 8000;
+
+// A value the daemon itself would neither take nor load is not shown.
+bool isStorable(const QString &key, const QVariant &value, QString *error)
+{
+    const SettingsSchema::Key *known = SettingsSchema::find(key);
+    if (!known || known->type != SettingsSchema::Type::String || value.typeId() != QMetaType::QString)
+        return true;
+    QString errorName;
+    if (SettingsSchema::validate(*known, value, &errorName, error))
+        return true;
+    *error = QStringLiteral("The positioning daemon answered a value it does not store: ") + *error;
+    return false;
+}
 }
 
 DaemonLink *DaemonLink::instance()
@@ -32,6 +52,10 @@ DaemonLink::DaemonLink()
     m_watcher = new QDBusServiceWatcher(Locatord::service, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
+                m_changes->restart();
+                m_retry->stop();
+                m_retryMs = 0;
+                m_trial = false;
                 if (newOwner.isEmpty()) {
                     take(Unanswered);
                     return;
@@ -40,6 +64,14 @@ DaemonLink::DaemonLink()
                 setReachable(true);
                 post(&DaemonLink::returned);
             });
+    m_retry = new QTimer(this);
+    m_retry->setSingleShot(true);
+    connect(m_retry, &QTimer::timeout, this, &DaemonLink::probe);
+    m_changes = new ChangeCoalescer(this);
+    connect(m_changes, &ChangeCoalescer::changed, this, &DaemonLink::changed);
+    // Heard once for every client: each notice costs the same, however many listen.
+    bus.connect(Locatord::service, Locatord::path, Locatord::interface, QStringLiteral("valueChanged"),
+                this, SLOT(hear(QString)));
     // The bus connection goes with the application: nothing of it may outlive it.
     qAddPostRoutine(teardownAtExit);
 }
@@ -57,6 +89,8 @@ void DaemonLink::teardownAtExit()
 
 void DaemonLink::teardown()
 {
+    QDBusConnection::sessionBus().disconnect(Locatord::service, Locatord::path, Locatord::interface,
+                                             QStringLiteral("valueChanged"), this, SLOT(hear(QString)));
     delete m_watcher;
     m_watcher = nullptr;
     delete m_proxy;
@@ -99,6 +133,9 @@ void DaemonLink::detach()
     // Nobody shows what it knew; the next client starts by asking.
     ++m_epoch;
     m_reachable = true;
+    m_trial = false;
+    m_retry->stop();
+    m_retryMs = 0;
 }
 
 bool DaemonLink::hasOwner() const
@@ -107,17 +144,44 @@ bool DaemonLink::hasOwner() const
     return bus.isConnected() && bus.interface()->serviceOwner(Locatord::service).isValid();
 }
 
-bool DaemonLink::read(const QString &key, QVariant *value, QString *error)
+int DaemonLink::allowance()
 {
-    if (!m_reachable) {
+    if (!m_turn.isValid()) {
+        m_turn.start();
+        // The next turn of the event loop starts afresh.
+        QMetaObject::invokeMethod(this, [this] { m_turn.invalidate(); }, Qt::QueuedConnection);
+    }
+    return int(qMin<qint64>(replyTimeoutMs, budgetMs - m_turn.elapsed()));
+}
+
+bool DaemonLink::startCall(QString *error)
+{
+    if (!mayAsk()) {
         *error = notAsked;
         return false;
     }
+    const int wait = allowance();
+    if (wait <= 0) {
+        take(Unanswered);
+        *error = spent;
+        return false;
+    }
+    m_proxy->setTimeout(wait);
+    return true;
+}
+
+bool DaemonLink::read(const QString &key, QVariant *value, QString *error)
+{
+    if (!startCall(error))
+        return false;
     QDBusPendingReply<QDBusVariant> reply = m_proxy->getSetting(key);
     reply.waitForFinished();
     if (reply.isValid()) {
         take(Answered);
-        *value = reply.value().variant();
+        const QVariant answered = reply.value().variant();
+        if (!isStorable(key, answered, error))
+            return false;
+        *value = answered;
         return true;
     }
     take(silenceOf(reply.error()) == Silence::None ? Answered : Unanswered);
@@ -127,10 +191,8 @@ bool DaemonLink::read(const QString &key, QVariant *value, QString *error)
 
 bool DaemonLink::write(const QString &key, const QVariant &value, QString *error)
 {
-    if (!m_reachable) {
-        *error = notAsked;
+    if (!startCall(error))
         return false;
-    }
     // Wrapped, so that the value goes out as a D-Bus variant and not as its bare type.
     QDBusPendingReply<bool> reply = m_proxy->setSetting(key, QDBusVariant(value));
     reply.waitForFinished();
@@ -143,22 +205,54 @@ bool DaemonLink::write(const QString &key, const QVariant &value, QString *error
     return false;
 }
 
+void DaemonLink::hear(const QString &key)
+{
+    // Only the owner of the daemon's name gets through to here: it lives.
+    heardFrom();
+    m_changes->add(key);
+}
+
 void DaemonLink::take(Outcome outcome)
 {
     if (outcome == Unanswered) {
         setReachable(false);
-        // A stalled daemon keeps its name: only a call can tell when it answers again.
-        probe();
+        m_trial = false;
+        // A stalled daemon keeps its name: only a call can tell when it answers again. Not
+        // at once: one that answers some calls and not others is not reread in a loop.
+        retryLater();
         return;
     }
-    if (!m_reachable) {
-        setReachable(true);
-        post(&DaemonLink::returned);
-    }
+    if (!m_reachable && !m_trial && !m_retry->isActive())
+        startTrial();
     if (outcome == Stored)
         post(&DaemonLink::stored);
     else if (outcome == NotStored)
         post(&DaemonLink::notStored);
+}
+
+void DaemonLink::startTrial()
+{
+    m_trial = true;
+    // The page reads everything again on the first; the second concludes after it.
+    post(&DaemonLink::returned);
+    QMetaObject::invokeMethod(this, &DaemonLink::concludeTrial, Qt::QueuedConnection);
+}
+
+void DaemonLink::concludeTrial()
+{
+    if (!m_trial)
+        return;
+    m_trial = false;
+    m_retryMs = 0;
+    setReachable(true);
+}
+
+void DaemonLink::retryLater()
+{
+    if (m_retry->isActive())
+        return;
+    m_retryMs = m_retryMs ? qMin(2 * m_retryMs, lastRetryMs) : firstRetryMs;
+    m_retry->start(m_retryMs);
 }
 
 void DaemonLink::setReachable(bool reachable)

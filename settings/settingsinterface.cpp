@@ -20,9 +20,8 @@ SettingsInterface::SettingsInterface()
         qWarning("Could not connect to session bus!");
     if (!DaemonLink::instance()->hasOwner())
         qWarning("Could not connect to locatord dbus interface!");
-    // Each client hears the daemon's notices itself; the bus sends them once all the same.
-    bus.connect(dbusService, dbusPath, dbusIface, QStringLiteral("valueChanged"),
-                this, SLOT(settingsChanged(QString)));
+    // The link hears the daemon's notices for every client, coalesced.
+    connect(DaemonLink::instance(), &DaemonLink::changed, this, &SettingsInterface::settingsChanged);
 }
 
 SettingsInterface::~SettingsInterface()
@@ -51,7 +50,5 @@ bool SettingsInterface::setValue(QString key, QVariant value)
 
 void SettingsInterface::settingsChanged(QString key)
 {
-    // Only the owner of the daemon's name gets through to here: it lives.
-    DaemonLink::instance()->heardFrom();
     emit valueChanged(key);
 }

@@ -41,17 +41,21 @@ private slots:
     }
 
     // 10,000 change signals from the daemon's name, among them a key of a megabyte and keys
-    // nobody knows: every one is heard, nothing is written, and the heap does not grow.
+    // nobody knows: each key is heard a few times, not once per signal, the last change is
+    // heard, nothing is written, and the heap does not grow.
     void testSignalFlood()
     {
         PageDriver shown;
         QVERIFY(shown.open());
         MessageCapture capture;
         capture.setQuiet(true);
+        // A key of the daemon's own that the flood does not carry: heard after all before it.
+        const QString synced = traceLine("sat.changed").arg("SuplForced");
         // Warm-up: the first signals set up the bus's matching and Qt's caches.
         for (int i = 0; i < 200; ++i)
             m_daemon.emitValueChanged(QStringLiteral("Positioning"));
-        QTRY_COMPARE(capture.countStartingWith(QtDebugMsg, netposChanged), 200);
+        m_daemon.emitValueChanged(QStringLiteral("SuplForced"));
+        QTRY_COMPARE(capture.count(QtDebugMsg, synced), 1);
         capture.clear();
         const qint64 heapBefore = heapInUse();
         const QString huge(1024 * 1024, QLatin1Char('k'));
@@ -63,10 +67,15 @@ private slots:
             const QString key = i % 100 == 0 ? "NetworkConnectivity" : i % 100 == 50 ? "SatellitePositioningExternalName" : i % 2 ? "Positioning" : "NoSuchKey" + QString::number(i);
             m_daemon.emitValueChanged(key);
         }
-        QTRY_COMPARE_WITH_TIMEOUT(capture.countStartingWith(QtDebugMsg, netposChanged), flood, 120000);
-        QTRY_COMPARE(capture.countStartingWith(QtDebugMsg, traceStart("sat.changed")), flood);
-        QCOMPARE(capture.countStartingWith(QtDebugMsg, netconnChanged), flood);
-        QCOMPARE(capture.texts(QtDebugMsg).filter(huge).size(), 3);
+        m_daemon.emitValueChanged(QStringLiteral("SuplForced"));
+        QTRY_COMPARE_WITH_TIMEOUT(capture.count(QtDebugMsg, synced), 1, 60000);
+        const int heard = capture.count(QtDebugMsg, traceLine("netpos.changed").arg("Positioning"));
+        QVERIFY2(heard >= 1 && heard < flood / 20, qPrintable(QString::number(heard)));
+        const int delivered = capture.countStartingWith(QtDebugMsg, netposChanged);
+        QCOMPARE(capture.countStartingWith(QtDebugMsg, traceStart("sat.changed")), delivered);
+        QCOMPARE(capture.countStartingWith(QtDebugMsg, netconnChanged), delivered);
+        QVERIFY(capture.count(QtDebugMsg, traceLine("netconn.changed").arg("NetworkConnectivity")) >= 1);
+        QCOMPARE(capture.texts(QtDebugMsg).filter(huge).size(), 0);
         QCOMPARE(m_daemon.callCount(QStringLiteral("setSetting")), 0);
         capture.clear();
         m_daemon.clearCalls();
@@ -99,16 +108,17 @@ private slots:
     void testWrongGetReplies_data()
     {
         QTest::addColumn<QVariantList>("reply");
-        QTest::addColumn<bool>("isVariant");
+        QTest::addColumn<int>("failedAtLeast"); // reads that warn
+        QTest::addColumn<int>("failedAtMost");
         const auto variant = [](const QVariant &v) { return QVariant::fromValue(QDBusVariant(v)); };
-        QTest::newRow("no arguments") << QVariantList() << false;
-        QTest::newRow("bare boolean") << QVariantList{true} << false;
-        QTest::newRow("dictionary") << QVariantList{QVariantMap{{"Positioning", true}}} << false;
-        QTest::newRow("variant, int32") << QVariantList{variant(qint32(7))} << true;
-        QTest::newRow("variant, string") << QVariantList{variant(QStringLiteral("true"))} << true;
-        QTest::newRow("variant in variant") << QVariantList{variant(variant(true))} << true;
-        QTest::newRow("variant and more") << QVariantList{variant(true), qint32(5)} << true;
-        QTest::newRow("huge string in variant") << QVariantList{variant(QString(256 * 1024, QLatin1Char('n')))} << true;
+        QTest::newRow("no arguments") << QVariantList() << 3 << 100;
+        QTest::newRow("bare boolean") << QVariantList{true} << 3 << 100;
+        QTest::newRow("dictionary") << QVariantList{QVariantMap{{"Positioning", true}}} << 3 << 100;
+        QTest::newRow("variant, int32") << QVariantList{variant(qint32(7))} << 0 << 0;
+        QTest::newRow("variant, string") << QVariantList{variant(QStringLiteral("true"))} << 0 << 0;
+        QTest::newRow("variant in variant") << QVariantList{variant(variant(true))} << 0 << 0;
+        QTest::newRow("variant and more") << QVariantList{variant(true), qint32(5)} << 0 << 0;
+        QTest::newRow("huge string in variant") << QVariantList{variant(QString(256 * 1024, QLatin1Char('n')))} << 1 << 100; // the name's read
     }
 
     // Whatever the reply, the page is built, nothing is written but the internal receiver's
@@ -116,14 +126,15 @@ private slots:
     void testWrongGetReplies()
     {
         QFETCH(QVariantList, reply);
-        QFETCH(bool, isVariant);
+        QFETCH(int, failedAtLeast);
+        QFETCH(int, failedAtMost);
         m_daemon.setGetReply(reply);
         MessageCapture capture;
         capture.setQuiet(true);
         PageDriver shown;
         QVERIFY(shown.open());
         const int failed = capture.countStartingWith(QtWarningMsg, traceStart("settings.readFailed"));
-        QVERIFY2(isVariant ? failed == 0 : failed >= 3, qPrintable(capture.texts(QtWarningMsg).join('\n')));
+        QVERIFY2(failed >= failedAtLeast && failed <= failedAtMost, qPrintable(capture.texts(QtWarningMsg).join('\n')));
         for (const QString &call : m_daemon.calls().filter(QStringLiteral("setSetting")))
             QVERIFY2(call.startsWith(QLatin1String("setSetting SatellitePositioningInternal ")), qPrintable(call));
         m_daemon.setGetMode(FakeLocatord::GetNormal);

@@ -59,6 +59,30 @@ private slots:
         QTRY_COMPARE(shown.list()->currentText(), QStringLiteral("Kestrel Nav 10"));
     }
 
+    // The daemon and the picker both stopped: a choice of pairing waits on them from one
+    // budget, not a bound each, and the page says the settings cannot be reached.
+    void testBothStopped()
+    {
+        LocatordProcess daemon;
+        QVERIFY(daemon.start());
+        PickerProcess picker;
+        QVERIFY(picker.start({"--cancel"}));
+        PageDriver shown;
+        QVERIFY(shown.open());
+        const int pair = int(shown.entries().size()) - 1;
+        QCOMPARE(::kill(pid_t(daemon.pid()), SIGSTOP), 0);
+        QCOMPARE(::kill(pid_t(picker.processId()), SIGSTOP), 0);
+        QElapsedTimer blocked;
+        blocked.start();
+        QVERIFY(shown.choose(pair));
+        const qint64 waited = blocked.elapsed();
+        QCOMPARE(::kill(pid_t(picker.processId()), SIGCONT), 0);
+        QCOMPARE(::kill(pid_t(daemon.pid()), SIGCONT), 0);
+        QVERIFY2(waited < 3000, qPrintable(QString::number(waited)));
+        QTRY_VERIFY(shown.notice());
+        QTRY_VERIFY_WITH_TIMEOUT(!shown.notice(), 20000);
+    }
+
     // A picker whose bus died has nobody to serve: it ends instead of lingering.
     void testBusGoneEndsPicker()
     {
