@@ -12,6 +12,41 @@
 #include <QDebug>
 #include <QStringList>
 
+namespace {
+
+// The picker's unique name on the system bus: answers come from it alone.
+QString &pickerOwner()
+{
+    static QString owner;
+    return owner;
+}
+
+// Asked for once a process, in the background, and followed from then on, also between
+// pages: no page waits for the owner or asks for it again.
+void followPickerOwner(const QDBusConnection &bus)
+{
+    static QDBusServiceWatcher *watch = nullptr;
+    if (watch || !bus.isConnected())
+        return;
+    watch = new QDBusServiceWatcher(Picker::service, bus, QDBusServiceWatcher::WatchForOwnerChange);
+    QObject::connect(watch, &QDBusServiceWatcher::serviceOwnerChanged, watch,
+                     [](const QString &, const QString &, const QString &owner) { pickerOwner() = owner; });
+    // Sent after the watch's rule: the bus answers and announces changes in the order they
+    // happen, so whichever comes last is the current owner.
+    QDBusMessage query = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+    query << Picker::service;
+    auto *reply = new QDBusPendingCallWatcher(bus.asyncCall(query), watch);
+    QObject::connect(reply, &QDBusPendingCallWatcher::finished, watch, [](QDBusPendingCallWatcher *call) {
+        const QDBusPendingReply<QString> owner = *call;
+        if (owner.isValid())
+            pickerOwner() = owner.value();
+        call->deleteLater();
+    });
+}
+
+} // namespace
+
 PickerClient::PickerClient(QObject *parent)
     : QObject(parent)
     , m_bus(QDBusConnection::systemBus())
@@ -21,35 +56,17 @@ PickerClient::PickerClient(QObject *parent)
 void PickerClient::listen()
 {
     // Subscribed without the picker's name: with it, Qt would ask the bus for the name's owner
-    // and wait for the answer while the page is built. The owner is asked for in the
-    // background instead, and take() checks the sender.
+    // and wait for the answer while the page is built. take() checks the sender instead.
     m_bus.connect(QString(), Picker::path, Picker::interface, Picker::answer,
                   this, SLOT(take(QString,QString,QDBusMessage)));
+    followPickerOwner(m_bus);
 
     // A picker that went away or was replaced answers nothing this client asked for.
     auto *watch = new QDBusServiceWatcher(Picker::service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(watch, &QDBusServiceWatcher::serviceOwnerChanged, this, [this](const QString &, const QString &, const QString &owner) {
-        m_owner = owner;
-        m_asked = false;
-    });
-    // Sent after the watch's rule: the bus answers and announces changes in the order they
-    // happen, so whichever comes last is the current owner.
-    QDBusMessage ownerQuery = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                                             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
-    ownerQuery << Picker::service;
-    connect(new QDBusPendingCallWatcher(m_bus.asyncCall(ownerQuery), this), &QDBusPendingCallWatcher::finished,
-            this, &PickerClient::learnOwner);
+    connect(watch, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] { m_asked = false; });
 
     m_request = QDBusMessage::createMethodCall(Picker::service, Picker::path, Picker::interface, Picker::request);
     m_request << QString() << QString() << QStringList() << QStringLiteral("require");
-}
-
-void PickerClient::learnOwner(QDBusPendingCallWatcher *call)
-{
-    const QDBusPendingReply<QString> reply = *call;
-    if (reply.isValid())
-        m_owner = reply.value();
-    call->deleteLater();
 }
 
 bool PickerClient::ask()
@@ -59,7 +76,7 @@ bool PickerClient::ask()
     const QDBusMessage reply = m_bus.call(m_request, QDBus::Block, DaemonLink::replyTimeoutMs);
     m_asked = reply.type() != QDBusMessage::ErrorMessage;
     if (m_asked)
-        m_owner = reply.service();
+        pickerOwner() = reply.service();
     if (!m_asked) {
         qWarning() << "The Bluetooth device picker did not take the request:" << reply.errorName() << reply.errorMessage();
         emit failed(Unavailable);
@@ -80,7 +97,7 @@ bool PickerClient::isStorable(const QString &address, const QString &name)
 void PickerClient::take(QString address, QString name, const QDBusMessage &message)
 {
     // Another program's signal of the same name is no answer of the picker's.
-    if (m_owner.isEmpty() || message.service() != m_owner)
+    if (pickerOwner().isEmpty() || message.service() != pickerOwner())
         return;
     if (!m_asked) {
         qWarning() << "SatellitePositioningContainer::onPairNewDeviceDone() ignored: this section asked the picker for nothing";

@@ -7,8 +7,6 @@
 #include <QObject>
 #include <QString>
 
-class QDBusPendingCallWatcher;
-
 /*
  * The satellite section's side of the Bluetooth device picker on the system bus: the
  * pairing request, and the one answer it takes. The picker answers each request once,
@@ -45,13 +43,10 @@ signals:
 
 private slots:
     void take(QString address, QString name, const QDBusMessage &message);
-    void learnOwner(QDBusPendingCallWatcher *call);
 
 private:
     QDBusConnection m_bus;
     QDBusMessage m_request;
-    // The picker's unique name on the bus, learnt without waiting: answers come from it alone.
-    QString m_owner;
     // From the picker's reply to the request until its answer is taken.
     bool m_asked = false;
 };
