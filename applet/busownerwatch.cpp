@@ -22,8 +22,8 @@ BusOwnerWatch::BusOwnerWatch(QObject *parent)
     }
     QDBusConnection system = QDBusConnection::systemBus();
     if (system.isConnected()) {
-        system.connect(Picker::service, Picker::path, Picker::interface,
-                       Picker::answer, this, SLOT(ignore()));
+        // Without the service, as the section subscribes: naming it would wait for its owner.
+        system.connect(QString(), Picker::path, Picker::interface, Picker::answer, this, SLOT(ignore()));
         new QDBusServiceWatcher(Picker::service, system, QDBusServiceWatcher::WatchForOwnerChange, this);
     }
 }

@@ -6,9 +6,46 @@
 #include "settingskeys.h"
 #include "settingsschema.h"
 
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDebug>
 #include <QStringList>
+
+namespace {
+
+// The picker's unique name on the system bus: answers come from it alone.
+QString &pickerOwner()
+{
+    static QString owner;
+    return owner;
+}
+
+// Asked for once a process, in the background, and followed from then on, also between
+// pages: no page waits for the owner or asks for it again.
+void followPickerOwner(const QDBusConnection &bus)
+{
+    static QDBusServiceWatcher *watch = nullptr;
+    if (watch || !bus.isConnected())
+        return;
+    watch = new QDBusServiceWatcher(Picker::service, bus, QDBusServiceWatcher::WatchForOwnerChange);
+    QObject::connect(watch, &QDBusServiceWatcher::serviceOwnerChanged, watch,
+                     [](const QString &, const QString &, const QString &owner) { pickerOwner() = owner; });
+    // Sent after the watch's rule: the bus answers and announces changes in the order they
+    // happen, so whichever comes last is the current owner.
+    QDBusMessage query = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+    query << Picker::service;
+    auto *reply = new QDBusPendingCallWatcher(bus.asyncCall(query), watch);
+    QObject::connect(reply, &QDBusPendingCallWatcher::finished, watch, [](QDBusPendingCallWatcher *call) {
+        const QDBusPendingReply<QString> owner = *call;
+        if (owner.isValid())
+            pickerOwner() = owner.value();
+        call->deleteLater();
+    });
+}
+
+} // namespace
 
 PickerClient::PickerClient(QObject *parent)
     : QObject(parent)
@@ -18,8 +55,11 @@ PickerClient::PickerClient(QObject *parent)
 
 void PickerClient::listen()
 {
-    m_bus.connect(Picker::service, Picker::path, Picker::interface, Picker::answer,
-                  this, SLOT(take(QString,QString)));
+    // Subscribed without the picker's name: with it, Qt would ask the bus for the name's owner
+    // and wait for the answer while the page is built. take() checks the sender instead.
+    m_bus.connect(QString(), Picker::path, Picker::interface, Picker::answer,
+                  this, SLOT(take(QString,QString,QDBusMessage)));
+    followPickerOwner(m_bus);
 
     // A picker that went away or was replaced answers nothing this client asked for.
     auto *watch = new QDBusServiceWatcher(Picker::service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
@@ -37,6 +77,8 @@ bool PickerClient::ask()
     const QDBusMessage reply = wait > 0 ? m_bus.call(m_request, QDBus::Block, wait)
                                         : m_request.createErrorReply(QDBusError::NoReply, QStringLiteral("No time was left to wait for it"));
     m_asked = reply.type() != QDBusMessage::ErrorMessage;
+    if (m_asked)
+        pickerOwner() = reply.service();
     if (!m_asked) {
         qWarning() << "The Bluetooth device picker did not take the request:" << reply.errorName() << reply.errorMessage();
         emit failed(Unavailable);
@@ -54,8 +96,11 @@ bool PickerClient::isStorable(const QString &address, const QString &name)
         && SettingsSchema::validate(*nameKey, name, &errorName, &message);
 }
 
-void PickerClient::take(QString address, QString name)
+void PickerClient::take(QString address, QString name, const QDBusMessage &message)
 {
+    // Another program's signal of the same name is no answer of the picker's.
+    if (pickerOwner().isEmpty() || message.service() != pickerOwner())
+        return;
     if (!m_asked) {
         qWarning() << "SatellitePositioningContainer::onPairNewDeviceDone() ignored: this section asked the picker for nothing";
         return;

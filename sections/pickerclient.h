@@ -42,7 +42,7 @@ signals:
     void failed(PickerClient::Failure failure);
 
 private slots:
-    void take(QString address, QString name);
+    void take(QString address, QString name, const QDBusMessage &message);
 
 private:
     QDBusConnection m_bus;

@@ -3,6 +3,7 @@
 
 #include "ovaccessible.h"
 #include "ovbuttonmodel.h"
+#include "ovpanels_p.h"
 #include "ovstyle.h"
 
 #include <QWidget>
@@ -187,12 +188,10 @@ void OvButton::paintSwitch(QPainter *painter)
         const QRectF ring = trackRect.adjusted(-4, -4, 4, 4);
         painter->drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
     }
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(s.color(on ? QStringLiteral("trackOnColor") : QStringLiteral("trackOffColor"), on ? Qt::blue : Qt::gray));
-    painter->drawRoundedRect(trackRect, trackRect.height() / 2, trackRect.height() / 2);
-    painter->setBrush(s.color(on ? QStringLiteral("knobOnColor") : QStringLiteral("knobOffColor"), Qt::white));
-    painter->drawRoundedRect(knobRect, knob / 2, knob / 2);
     painter->restore();
+    OvPanels::draw(painter, trackRect, trackRect.height() / 2,
+                   s.color(on ? QStringLiteral("trackOnColor") : QStringLiteral("trackOffColor"), on ? Qt::blue : Qt::gray));
+    OvPanels::draw(painter, knobRect, knob / 2, s.color(on ? QStringLiteral("knobOnColor") : QStringLiteral("knobOffColor"), Qt::white));
 }
 
 void OvButton::paintPushButton(QPainter *painter)

@@ -2,6 +2,7 @@
 #include "ovwidgetcontroller.h"
 
 #include "ovaccessible.h"
+#include "ovpanels_p.h"
 #include "ovstyle.h"
 
 #include <QWidget>
@@ -126,24 +127,10 @@ void OvWidgetController::paint(QPainter *painter, const QStyleOptionGraphicsItem
     const QColor border = s.color(QStringLiteral("borderColor"), Qt::transparent);
     if (bg.alpha() == 0 && (borderWidth <= 0 || border.alpha() == 0))
         return;
-    QRectF r = backgroundRect();
+    const QRectF r = backgroundRect();
     if (r.isEmpty())
         return;
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setBrush(bg);
-    if (borderWidth > 0 && border.alpha() > 0) {
-        painter->setPen(QPen(border, borderWidth));
-        r.adjust(borderWidth / 2, borderWidth / 2, -borderWidth / 2, -borderWidth / 2);
-    } else {
-        painter->setPen(Qt::NoPen);
-    }
-    const qreal radius = qMin(s.number(QStringLiteral("cornerRadius")), qMin(r.width(), r.height()) / 2);
-    if (radius > 0)
-        painter->drawRoundedRect(r, radius, radius);
-    else
-        painter->drawRect(r);
-    painter->restore();
+    OvPanels::draw(painter, r, s.number(QStringLiteral("cornerRadius")), bg, border, borderWidth);
 }
 
 QSizeF OvWidgetController::sizeHint(Qt::SizeHint which, const QSizeF &constraint) const

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The switch and the drop-down list driven as a user drives them, on a real scene in a window.
+// The switch and the drop-down list driven as a user drives them, on a real scene in a window;
+// panels painted as they were drawn in place.
 
 #include <ovapplicationwindow.h>
 #include <ovbutton.h>
@@ -10,7 +11,9 @@
 #include <ovstylablewidget.h>
 #include <ovstyle.h>
 
+#include <QPainter>
 #include <QSignalSpy>
+#include <QStyleOptionGraphicsItem>
 #include <QTest>
 
 namespace {
@@ -121,6 +124,61 @@ private slots:
         QVERIFY(!combo->popup());
         QCOMPARE(activated.count(), 0);
         QCOMPARE(combo->currentIndex(), 2);
+    }
+
+    // A panel painted after its size, place or device pixel ratio changed shows the new
+    // shape, pixel for pixel as drawing it in place does: a copy kept under too coarse a key
+    // would show the shape painted before.
+    void testPanelPaint_data()
+    {
+        QTest::addColumn<QSizeF>("size");
+        QTest::addColumn<QPointF>("offset");
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("as before") << QSizeF(300, 90) << QPointF(5, 7) << 1.0;
+        QTest::newRow("narrower") << QSizeF(240, 90) << QPointF(5, 7) << 1.0;
+        QTest::newRow("lower") << QSizeF(300, 60) << QPointF(5, 7) << 1.0;
+        QTest::newRow("a fraction of a pixel further") << QSizeF(300, 90) << QPointF(5.5, 7.25) << 1.0;
+        QTest::newRow("twice the pixels") << QSizeF(300, 90) << QPointF(5, 7) << 2.0;
+    }
+
+    void testPanelPaint()
+    {
+        QFETCH(QSizeF, size);
+        QFETCH(QPointF, offset);
+        QFETCH(qreal, ratio);
+        OvStylableWidget panel;
+        panel.setStyleName(QStringLiteral("CommonPanelInverted"));
+        const OvStyle &s = panel.style();
+        const auto canvas = [&] {
+            QImage image((QSizeF(320, 110) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(ratio);
+            image.fill(QColor(12, 12, 15));
+            return image;
+        };
+        const auto paintPanel = [&](const QSizeF &at, const QPointF &where) {
+            panel.resize(at);
+            QImage image = canvas();
+            QPainter painter(&image);
+            painter.translate(where);
+            QStyleOptionGraphicsItem option;
+            static_cast<QGraphicsItem &>(panel).paint(&painter, &option, nullptr);
+            return image;
+        };
+        paintPanel(QSizeF(300, 90), QPointF(5, 7));
+        const QImage painted = paintPanel(size, offset);
+
+        QImage expected = canvas();
+        QPainter painter(&expected);
+        painter.translate(offset);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal border = s.number(QStringLiteral("borderWidth"));
+        const QRectF r = QRectF(QPointF(), size).marginsRemoved(s.margins(QStringLiteral("margins")))
+                             .adjusted(border / 2, border / 2, -border / 2, -border / 2);
+        painter.setBrush(s.color(QStringLiteral("backgroundColor")));
+        painter.setPen(QPen(s.color(QStringLiteral("borderColor")), border));
+        painter.drawRoundedRect(r, s.number(QStringLiteral("cornerRadius")), s.number(QStringLiteral("cornerRadius")));
+        painter.end();
+        QCOMPARE(painted, expected);
     }
 };
 

@@ -154,7 +154,8 @@ private slots:
         QTest::addColumn<QString>("written");    // by a choice; a pairing's writes are checked apart
         QTest::addColumn<QString>("codes");
         QTest::addColumn<int>("current");
-        QTest::addColumn<int>("intruder"); // first: 1, another program asks the picker; 2, a list of the same name chooses
+        QTest::addColumn<int>("intruder"); // first: 1, another program asks the picker; 2, a list of the same name chooses;
+                                           // 3, another program sends an answer of its own
         const QStringList answer{"--answer", address, newName};
         const QStringList cancel{"--cancel"};
         const QStringList unnamed{"--answer", address, QString()};
@@ -173,6 +174,7 @@ private slots:
         QTest::newRow("pair another, no picker") << false << oldName << true << 2 << QStringList() << QString() << "I=A" << 0 << 0;
         QTest::newRow("pair another, answer, after another program's") << false << oldName << true << 2 << answer << QString() << "I+A" << 1 << 1;
         QTest::newRow("pair, answer, after a foreign list's choice") << false << QString() << true << 1 << answer << QString() << "I+A" << 1 << 2;
+        QTest::newRow("pair, answer, after a forged one") << false << QString() << true << 1 << answer << QString() << "I+A" << 1 << 3;
         QTest::newRow("pair another, picker never replies") << false << oldName << false << 2
             << QStringList{"--no-reply", "--answer", address, newName} << QString() << "I=A" << 1 << 0;
     }
@@ -212,6 +214,15 @@ private slots:
                 // The other program's answer is its own: the section never hears of it.
                 QCOMPARE(other.call(PickerProcess::request()).type(), QDBusMessage::ReplyMessage);
                 QTRY_COMPARE(otherAnswer.size(), 1);
+                QCoreApplication::processEvents();
+                QCOMPARE(capture.texts(QtWarningMsg), QStringList());
+            } else if (intruder == 3) {
+                // Only the picker answers: a signal of the same name from anyone else is none.
+                QSignalSpy forged(this, SIGNAL(otherAnswered()));
+                QDBusConnection::systemBus().connect(QString(), Picker::path, Picker::interface, Picker::answer, this, SIGNAL(otherAnswered()));
+                other.send(QDBusMessage::createSignal(Picker::path, Picker::interface, Picker::answer) << address << newName);
+                QTRY_COMPARE(forged.size(), 1);
+                QDBusConnection::systemBus().disconnect(QString(), Picker::path, Picker::interface, Picker::answer, this, SIGNAL(otherAnswered()));
                 QCoreApplication::processEvents();
                 QCOMPARE(capture.texts(QtWarningMsg), QStringList());
             } else {

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ovpanels_p.h"
+
+#include <QCache>
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPen>
+#include <QRectF>
+
+#include <cmath>
+
+namespace {
+
+// A fill placed within its device pixel.
+struct FillKey
+{
+    // The device transform's scale and the position's fraction of a pixel, then the shape.
+    qreal m11, m22, dx, dy;
+    qreal x, y, width, height, radius;
+    QRgb colour;
+    bool operator==(const FillKey &o) const
+    {
+        return m11 == o.m11 && m22 == o.m22 && dx == o.dx && dy == o.dy && x == o.x && y == o.y && width == o.width
+            && height == o.height && radius == o.radius && colour == o.colour;
+    }
+};
+
+size_t qHash(const FillKey &k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.m11, k.m22, k.dx, k.dy, k.x, k.y, k.width, k.height, k.radius, k.colour);
+}
+
+// In bytes of image; a page's panels and switches take a few hundred KiB.
+constexpr qsizetype cacheBytes = 4 * 1024 * 1024;
+
+QCache<FillKey, QImage> &cache()
+{
+    static QCache<FillKey, QImage> images(cacheBytes);
+    return images;
+}
+
+void drawShape(QPainter *painter, const QRectF &rect, qreal radius)
+{
+    if (radius > 0)
+        painter->drawRoundedRect(rect, radius, radius);
+    else
+        painter->drawRect(rect);
+}
+
+void drawDirect(QPainter *painter, const QRectF &rect, qreal radius, const QColor &fill, const QColor &border, qreal borderWidth)
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setBrush(fill);
+    if (borderWidth > 0)
+        painter->setPen(QPen(border, borderWidth));
+    else
+        painter->setPen(Qt::NoPen);
+    drawShape(painter, rect, radius);
+    painter->restore();
+}
+
+// The raster engine blends a solid colour of coverage c as c x colour + (1 - c) x dst, and
+// a premultiplied pixel as src + (1 - alpha) x dst: the same sums with the same rounding, so
+// a fill rasterised onto transparent pixels and then copied gives the pixels that filling in
+// place gives, since a fill blends each pixel once. The antialiased outline does not: where
+// the flattened corner's segments meet, the stroker blends some pixels twice, and a copy of
+// those rounds differently. Outlines are therefore stroked in place, over the copied fill.
+void drawFill(QPainter *painter, const QTransform &device, const QRectF &rect, qreal radius, const QColor &colour)
+{
+    if (colour.alpha() == 0)
+        return;
+    // The copy goes to whole device pixels, one to one; a scale that leaves that inexact
+    // (not a power of two) fills in place.
+    painter->save();
+    painter->setWorldTransform(painter->worldTransform() * device.inverted());
+    if (painter->deviceTransform().type() != QTransform::TxNone) {
+        painter->restore();
+        drawDirect(painter, rect, radius, colour, Qt::transparent, 0);
+        return;
+    }
+    const QRectF bounds = device.mapRect(rect);
+    const QPointF whole(std::floor(bounds.left()), std::floor(bounds.top()));
+    const FillKey key{device.m11(), device.m22(), device.dx() - whole.x(), device.dy() - whole.y(),
+                      rect.x(), rect.y(), rect.width(), rect.height(), radius, colour.rgba()};
+    QImage *image = cache().object(key);
+    if (!image) {
+        const QSize size(int(std::ceil(bounds.right() - whole.x())) + 1, int(std::ceil(bounds.bottom() - whole.y())) + 1);
+        image = new QImage(size, QImage::Format_ARGB32_Premultiplied);
+        image->fill(Qt::transparent);
+        QPainter p(image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(QTransform(key.m11, 0, 0, key.m22, key.dx, key.dy));
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        drawShape(&p, rect, radius);
+        p.end();
+        cache().insert(key, image, image->sizeInBytes());
+    }
+    painter->drawImage(whole, *image);
+    painter->restore();
+}
+
+} // namespace
+
+namespace OvPanels {
+
+void draw(QPainter *painter, const QRectF &rect, qreal radius, const QColor &fill, const QColor &border, qreal borderWidth)
+{
+    const bool bordered = borderWidth > 0 && border.alpha() > 0;
+    if (!bordered)
+        borderWidth = 0;
+    QRectF shape = rect;
+    if (bordered)
+        shape.adjust(borderWidth / 2, borderWidth / 2, -borderWidth / 2, -borderWidth / 2);
+    radius = qMin(radius, qMin(shape.width(), shape.height()) / 2);
+
+    // Copies match drawing in place only where both are plain blends into raster pixels,
+    // without a rotation or shear that would resample the copy.
+    const QTransform device = painter->deviceTransform();
+    const bool copyable = painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster
+        && painter->opacity() == 1.0 && painter->compositionMode() == QPainter::CompositionMode_SourceOver
+        && device.type() <= QTransform::TxScale && device.m11() > 0 && device.m22() > 0
+        // A shape larger than a quarter of the cache is drawn in place each time.
+        && device.mapRect(rect).width() * device.mapRect(rect).height() * 4 < cacheBytes / 4;
+    if (!copyable) {
+        drawDirect(painter, shape, radius, fill, border, borderWidth);
+        return;
+    }
+    drawFill(painter, device, shape, radius, fill);
+    if (bordered) {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setBrush(Qt::NoBrush);
+        painter->setPen(QPen(border, borderWidth));
+        drawShape(painter, shape, radius);
+        painter->restore();
+    }
+}
+
+} // namespace OvPanels
