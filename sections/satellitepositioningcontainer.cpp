@@ -2,6 +2,7 @@
 #include "satellitepositioningcontainer.h"
 
 #include "echoedwrites.h"
+#include "gpsdeviceentries_p.h"
 #include "pickerclient.h"
 #include "receiverstatusline.h"
 #include "settingsinterface.h"
@@ -23,32 +24,6 @@
 #include <QTextOption>
 
 Q_DECL_EXPORT char testInternalGPSDisabled = 1;
-
-namespace {
-QString internalGpsText()
-{
-    //% "Internal GPS"
-    return qtTrId("qtn_locfw_internalgps");
-}
-
-QString selectExternalText()
-{
-    //% "Select external GPS device"
-    return qtTrId("qtn_locfw_select_external_gps_device");
-}
-
-QString selectAnotherText()
-{
-    //% "Select another external GPS device"
-    return qtTrId("qtn_locfw_select_another_external_gps");
-}
-
-// A read that failed comes back as the integer 0; that is no receiver, not one named "0".
-QString externalNameOf(const QVariant &value)
-{
-    return value.metaType().id() == QMetaType::QString ? value.toString() : QString();
-}
-}
 
 SatellitePositioningContainer::SatellitePositioningContainer(QGraphicsItem *parent)
     : OvContainer(parent)
