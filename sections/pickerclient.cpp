@@ -12,23 +12,32 @@
 #include <QDebug>
 #include <QStringList>
 
+#include <memory>
+
 namespace {
 
-// The picker's unique name on the system bus: answers come from it alone.
+// The picker's unique name on the system bus (answers come from it alone), asked for once a
+// process and followed from then on, also between pages. The watch belongs to a static that
+// unloading the plug-in destroys: nothing may outlive the code of its slots.
+struct PickerOwnerWatch {
+    QString owner;
+    std::unique_ptr<QDBusServiceWatcher> watch;
+};
+Q_GLOBAL_STATIC(PickerOwnerWatch, pickerOwnerWatch)
+
 QString &pickerOwner()
 {
-    static QString owner;
-    return owner;
+    return pickerOwnerWatch()->owner;
 }
 
-// Asked for once a process, in the background, and followed from then on, also between
-// pages: no page waits for the owner or asks for it again.
+// In the background: no page waits for the owner or asks for it again.
 void followPickerOwner(const QDBusConnection &bus)
 {
-    static QDBusServiceWatcher *watch = nullptr;
-    if (watch || !bus.isConnected())
+    PickerOwnerWatch *state = pickerOwnerWatch();
+    if (state->watch || !bus.isConnected())
         return;
-    watch = new QDBusServiceWatcher(Picker::service, bus, QDBusServiceWatcher::WatchForOwnerChange);
+    state->watch = std::make_unique<QDBusServiceWatcher>(Picker::service, bus, QDBusServiceWatcher::WatchForOwnerChange);
+    QDBusServiceWatcher *watch = state->watch.get();
     QObject::connect(watch, &QDBusServiceWatcher::serviceOwnerChanged, watch,
                      [](const QString &, const QString &, const QString &owner) { pickerOwner() = owner; });
     // Sent after the watch's rule: the bus answers and announces changes in the order they
