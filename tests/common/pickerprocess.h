@@ -30,6 +30,18 @@ public:
     // what the session picker reads with --choose.
     bool start(const QStringList &args, const QByteArray &pin = QByteArray())
     {
+        // A picker the bus started meanwhile for a page's request can hold the name, and ours
+        // then gives up: once that picker is gone, ours gets a second go.
+        if (startOnce(args, pin))
+            return true;
+        if (state() == QProcess::Running || !nameOwned())
+            return false;
+        stop();
+        return startOnce(args, pin);
+    }
+
+    bool startOnce(const QStringList &args, const QByteArray &pin)
+    {
         QStringList serviceArgs = args.contains(QStringLiteral("--no-reply")) ? QStringList{QStringLiteral("--no-reply")} : QStringList();
         QStringList sessionArgs = args;
         sessionArgs.removeAll(QStringLiteral("--no-reply"));
