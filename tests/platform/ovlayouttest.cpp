@@ -64,8 +64,8 @@ private slots:
         const auto restore = qScopeGuard([] { OvLocale::setDefault(OvLocale(QStringLiteral("en"))); });
         Page p;
         // Where a left-to-right page has an item; a right-to-left one has it mirrored.
-        const auto at = [&](qreal x, qreal y, qreal w, qreal h) {
-            return QRectF(language == "he" ? p.page->geometry().width() - x - w : x, y, w, h);
+        const auto at = [&language, page = p.page](qreal x, qreal y, qreal w, qreal h) {
+            return QRectF(language == "he" ? page->geometry().width() - x - w : x, y, w, h);
         };
         auto *policy = new OvLinearLayoutPolicy(p.layout, Qt::Vertical);
         p.layout->setPolicy(policy);
