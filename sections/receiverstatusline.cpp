@@ -13,14 +13,19 @@
 
 ReceiverStatusLine::ReceiverStatusLine(QGraphicsItem *parent)
     : OvLabel(parent)
-    , m_proxy(new ReceiverProxy(Locatord::service, Locatord::receiverPath, QDBusConnection::sessionBus(), this))
 {
     setObjectName(QStringLiteral("ls_gps_receiver_status"));
     setStyleName(QStringLiteral("CommonSubTextInverted"));
     setWordWrap(true);
     setWrapMode(QTextOption::WordWrap);
     setVisible(false);
+}
 
+ReceiverStatusLine::~ReceiverStatusLine() = default;
+
+void ReceiverStatusLine::follow()
+{
+    m_proxy = new ReceiverProxy(Locatord::service, Locatord::receiverPath, QDBusConnection::sessionBus(), this);
     connect(m_proxy, &ReceiverProxy::receiverStateChanged, this, &ReceiverStatusLine::onReceiverStateChanged);
     // A daemon that left has nothing to say; one that came back is asked again.
     auto *watch = new QDBusServiceWatcher(Locatord::service, QDBusConnection::sessionBus(),
@@ -35,13 +40,13 @@ ReceiverStatusLine::ReceiverStatusLine(QGraphicsItem *parent)
     fetch();
 }
 
-ReceiverStatusLine::~ReceiverStatusLine() = default;
-
 void ReceiverStatusLine::setExternalCurrent(bool current)
 {
     if (m_externalCurrent == current)
         return;
     m_externalCurrent = current;
+    if (current && !m_proxy)
+        follow();
     updateVisibility();
 }
 

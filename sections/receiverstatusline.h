@@ -13,7 +13,8 @@ class QDBusPendingCallWatcher;
  * One line under the GPS-device list that says how the chosen external receiver is doing:
  * connecting, connected with its fix and satellites, or out of reach. It follows the
  * daemon's receiver signal and never waits for the daemon; it shows only while the external
- * receiver is the current entry and the daemon has answered.
+ * receiver is the current entry and the daemon has answered. Until the external receiver is
+ * first chosen it does not ask the daemon at all: most pages show the internal one.
  */
 class ReceiverStatusLine : public OvLabel
 {
@@ -33,11 +34,12 @@ private slots:
     void onReceiverStateChanged(const QVariantMap &state);
 
 private:
+    void follow();
     void fetch();
     void showState(const QVariantMap &state);
     void updateVisibility();
 
-    ReceiverProxy *m_proxy;
+    ReceiverProxy *m_proxy = nullptr;
     QDBusPendingCallWatcher *m_pending = nullptr;
     QString m_link; // the daemon's last state; empty while it has not answered
     bool m_externalCurrent = false;

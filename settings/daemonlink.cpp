@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -140,8 +139,10 @@ void DaemonLink::detach()
 
 bool DaemonLink::hasOwner() const
 {
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    return bus.isConnected() && bus.interface()->serviceOwner(Locatord::service).isValid();
+    // A new proxy takes the owner from the connection, which follows the name as the bus
+    // reports it while this link watches it: a round trip only while nothing does.
+    const SettingsProxy probe(Locatord::service, Locatord::path, QDBusConnection::sessionBus());
+    return probe.isValid();
 }
 
 int DaemonLink::allowance()

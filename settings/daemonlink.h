@@ -65,7 +65,7 @@ public:
     bool mayAsk() const { return m_reachable || m_trial; }
     // How long the next blocking call of this turn may wait; none once the budget is spent.
     int allowance();
-    // Asks the bus now, blocking: someone holds the daemon's name.
+    // Someone holds the daemon's name; asks the bus, blocking, only while the name is not watched.
     bool hasOwner() const;
     // Blocking round trips; on failure the daemon's message, or why it was not asked.
     bool read(const QString &key, QVariant *value, QString *error);

@@ -13,6 +13,7 @@
 #include <QGraphicsSceneResizeEvent>
 #include <QHash>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTextLayout>
 
 #include <memory>
@@ -95,6 +96,37 @@ TextMetrics measure(const QString &text, const QFont &font, const QTextOption &o
     cache.insert(key, m);
     return m;
 }
+struct WordKey {
+    QString text;
+    QFont font;
+    bool operator==(const WordKey &o) const { return text == o.text && font == o.font; }
+};
+
+size_t qHash(const WordKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.text, key.font);
+}
+
+// Layouts ask on every size query whether a row's words still fit; shaping each word again
+// was a quarter of opening a page.
+qreal widestWord(const QString &text, const QFont &font)
+{
+    static auto &cache = *new QHash<WordKey, qreal>;
+    const WordKey key{text, font};
+    const auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return it.value();
+    if (cache.size() >= 512)
+        cache.clear();
+    const QFontMetricsF fm(font);
+    qreal widest = 0;
+    static const QRegularExpression space(QStringLiteral("\\s+"));
+    for (const QString &word : text.split(space, Qt::SkipEmptyParts))
+        widest = qMax(widest, fm.horizontalAdvance(word));
+    cache.insert(key, widest);
+    return widest;
+}
+
 struct PaintKey {
     QString text;
     QFont font;
@@ -232,6 +264,13 @@ Qt::Alignment OvLabel::alignment() const
 QString OvLabel::styleType() const
 {
     return QStringLiteral("OvLabelStyle");
+}
+
+qreal OvLabel::widestWordWidth() const
+{
+    qreal l, t, r, b;
+    getContentsMargins(&l, &t, &r, &b);
+    return widestWord(m_text, style().font()) + l + r;
 }
 
 void OvLabel::styleChanged()

@@ -41,6 +41,9 @@ public:
 
     QString styleType() const override; // "OvLabelStyle"
 
+    // The width that shows the widest word whole, the paddings included.
+    qreal widestWordWidth() const;
+
 protected:
     QSizeF sizeHint(Qt::SizeHint which, const QSizeF &constraint = QSizeF()) const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;

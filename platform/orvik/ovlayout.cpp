@@ -208,7 +208,7 @@ void OvLayout::detachItem(QGraphicsLayoutItem *item)
     d->hiddenByLayout.remove(item);
     if (item->parentLayoutItem() == this)
         item->setParentLayoutItem(nullptr);
-    if (dynamic_cast<OvLayoutStretch *>(item))
+    if (OvLayoutStretch::of(item))
         delete item;
 }
 

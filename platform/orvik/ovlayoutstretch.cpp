@@ -28,3 +28,12 @@ QSizeF OvLayoutStretch::sizeHint(Qt::SizeHint which, const QSizeF &constraint) c
         return QSizeF(-1, -1);
     }
 }
+
+OvLayoutStretch *OvLayoutStretch::of(QGraphicsLayoutItem *item)
+{
+    // Layouts ask this of every item on every size query, and a failed dynamic_cast walks
+    // the whole class tree: widgets and layouts are never stretches.
+    if (!item || item->graphicsItem() || item->isLayout())
+        return nullptr;
+    return dynamic_cast<OvLayoutStretch *>(item);
+}

@@ -13,6 +13,9 @@ public:
     explicit OvLayoutStretch(int stretch);
     int stretch() const;
 
+    // The stretch that item is, or null.
+    static OvLayoutStretch *of(QGraphicsLayoutItem *item);
+
 protected:
     QSizeF sizeHint(Qt::SizeHint which, const QSizeF &constraint = QSizeF()) const override;
 

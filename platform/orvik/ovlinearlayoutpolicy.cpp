@@ -10,10 +10,9 @@
 
 #include <QWidget>
 #include <QGraphicsLayoutItem>
-#include <QFontMetricsF>
-#include <QRegularExpression>
 #include <QVector>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -118,19 +117,6 @@ const OvButton *switchOf(const QGraphicsLayoutItem *item)
     return button && button->viewType() == OvButton::switchType ? button : nullptr;
 }
 
-// The width a label needs to show its widest word whole, its paddings included.
-qreal widestWord(const OvLabel *label)
-{
-    qreal l, t, r, b;
-    label->getContentsMargins(&l, &t, &r, &b);
-    const QFontMetricsF fm(label->style().font());
-    qreal widest = 0;
-    static const QRegularExpression space(QStringLiteral("\\s+"));
-    for (const QString &word : label->text().split(space, Qt::SkipEmptyParts))
-        widest = qMax(widest, fm.horizontalAdvance(word));
-    return widest + l + r;
-}
-
 // The room a text item needs so that none of its words breaks: a label's widest word, or
 // that of the widest label inside an item, with the item's own margins.
 qreal unbrokenWidth(const QGraphicsLayoutItem *item)
@@ -140,12 +126,12 @@ qreal unbrokenWidth(const QGraphicsLayoutItem *item)
     if (!object)
         return 0;
     if (const auto *label = qobject_cast<const OvLabel *>(object))
-        return label->isVisible() ? widestWord(label) : 0;
+        return label->isVisible() ? label->widestWordWidth() : 0;
     qreal need = 0;
     for (const QGraphicsItem *child : object->childItems()) {
         const auto *label = child->toGraphicsObject() ? qobject_cast<const OvLabel *>(child->toGraphicsObject()) : nullptr;
         if (label && label->isVisibleTo(object))
-            need = qMax(need, widestWord(label));
+            need = qMax(need, label->widestWordWidth());
     }
     if (need > 0 && object->isWidget()) {
         qreal l, t, r, b;
@@ -159,17 +145,11 @@ qreal unbrokenWidth(const QGraphicsLayoutItem *item)
 // word: such a row puts the switch under its titles instead.
 bool mustStack(const QVector<Entry> &entries)
 {
-    bool hasSwitch = false;
-    bool tooNarrow = false;
-    for (const Entry &e : entries) {
-        if (e.isStretch)
-            continue;
-        if (switchOf(e.item))
-            hasSwitch = true;
-        else if (e.size + 0.5 < unbrokenWidth(e.item))
-            tooNarrow = true;
-    }
-    return hasSwitch && tooNarrow;
+    const auto hasSwitch = std::any_of(entries.begin(), entries.end(),
+                                       [](const Entry &e) { return !e.isStretch && switchOf(e.item); });
+    return hasSwitch && std::any_of(entries.begin(), entries.end(), [](const Entry &e) {
+               return !e.isStretch && !switchOf(e.item) && e.size + 0.5 < unbrokenWidth(e.item);
+           });
 }
 
 // The stacked row: the titles one under the other at the full width, then the switch at
@@ -246,7 +226,7 @@ int OvLinearLayoutPolicy::stretchFactor(QGraphicsLayoutItem *item) const
 {
     if (!item || indexOf(item) < 0)
         return 0;
-    if (auto *s = dynamic_cast<OvLayoutStretch *>(item))
+    if (auto *s = OvLayoutStretch::of(item))
         return s->stretch();
     return m_stretchFactors.value(item, 0);
 }
@@ -288,7 +268,7 @@ QSizeF OvLinearLayoutPolicy::sizeHint(Qt::SizeHint which, const QSizeF &constrai
         if (OvLayoutPrivate::isEmptyItem(item))
             continue;
         items.append(item);
-        if (!dynamic_cast<OvLayoutStretch *>(item))
+        if (!OvLayoutStretch::of(item))
             ++solid;
     }
     const qreal gaps = spacing() * qMax(0, solid - 1);
@@ -325,7 +305,7 @@ QSizeF OvLinearLayoutPolicy::sizeHint(Qt::SizeHint which, const QSizeF &constrai
     for (QGraphicsLayoutItem *item : std::as_const(items)) {
         Entry e;
         e.item = item;
-        e.isStretch = dynamic_cast<OvLayoutStretch *>(item);
+        e.isStretch = OvLayoutStretch::of(item);
         e.stretch = stretchFactor(item);
         e.policy = item->sizePolicy().horizontalPolicy();
         e.min = item->effectiveSizeHint(Qt::MinimumSize).width();
@@ -357,7 +337,7 @@ void OvLinearLayoutPolicy::relayout(const QRectF &rect)
             continue;
         Entry e;
         e.item = item;
-        e.isStretch = dynamic_cast<OvLayoutStretch *>(item);
+        e.isStretch = OvLayoutStretch::of(item);
         e.stretch = stretchFactor(item);
         e.policy = o == Qt::Horizontal ? item->sizePolicy().horizontalPolicy() : item->sizePolicy().verticalPolicy();
         if (o == Qt::Vertical && !e.isStretch) {

@@ -189,7 +189,10 @@ private slots:
             QVERIFY(set("SatellitePositioning", false));
         if (setup == "refuse") {
             // Refused before the daemon is told about the receiver: its first attempt fails.
+            // The page opens on the internal receiver and follows when another program
+            // chooses the external one.
             QVERIFY(set("SatellitePositioningInternal", true));
+            QVERIFY(m_page.open());
             refuseConnections();
             QVERIFY(set("SatellitePositioningInternal", false));
         }
