@@ -5,12 +5,14 @@
 #include <QColor>
 #include <QHash>
 #include <QImage>
+#include <QList>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QRectF>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -104,6 +106,101 @@ void drawFill(QPainter *painter, const QTransform &device, const QRectF &rect, q
     painter->restore();
 }
 
+// A panel with its outline, drawn in place once over one opaque colour.
+struct PanelKey
+{
+    qreal m11, m22, dx, dy;
+    qreal x, y, width, height, radius, borderWidth;
+    QRgb fill, border, under;
+    int format;
+    bool operator==(const PanelKey &o) const
+    {
+        return m11 == o.m11 && m22 == o.m22 && dx == o.dx && dy == o.dy && x == o.x && y == o.y && width == o.width
+            && height == o.height && radius == o.radius && borderWidth == o.borderWidth && fill == o.fill
+            && border == o.border && under == o.under && format == o.format;
+    }
+};
+
+size_t qHash(const PanelKey &k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.m11, k.m22, k.dx, k.dy, k.x, k.y, k.width, k.height, k.radius, k.borderWidth, k.fill,
+                      k.border, k.under, k.format);
+}
+
+QCache<PanelKey, QImage> &panels()
+{
+    static QCache<PanelKey, QImage> images(cacheBytes);
+    return images;
+}
+
+// The colour of every pixel in rect, when they are all one opaque colour.
+bool uniformColour(const QImage &image, const QRect &rect, QRgb *colour)
+{
+    const QRgb first = reinterpret_cast<const QRgb *>(image.constScanLine(rect.top()))[rect.left()];
+    if (qAlpha(first) != 255)
+        return false;
+    const QList<QRgb> row(rect.width(), first);
+    const size_t bytes = size_t(rect.width()) * sizeof(QRgb);
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        if (std::memcmp(reinterpret_cast<const QRgb *>(image.constScanLine(y)) + rect.left(), row.constData(), bytes))
+            return false;
+    }
+    *colour = first;
+    return true;
+}
+
+// An outline cannot be copied onto any pixels (see above), but a panel is painted first where
+// it lies, over the page's background: over pixels of one opaque colour, the fill and the
+// outline drawn in place give what they gave the last time over that colour. The pixels are
+// read from the image being painted, and anything else draws in place.
+bool drawOverUniform(QPainter *painter, const QTransform &device, const QRectF &shape, qreal radius,
+                     const QColor &fill, const QColor &border, qreal borderWidth)
+{
+    QPaintDevice *target = painter->paintEngine()->paintDevice();
+    if (!target || target->devType() != QInternal::Image)
+        return false;
+    const QImage &image = *static_cast<const QImage *>(target);
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    // Every pixel the outline's pen and its antialiasing can reach.
+    const QRectF reach = device.mapRect(shape.adjusted(-borderWidth, -borderWidth, borderWidth, borderWidth));
+    const QRect pixels(QPoint(int(std::floor(reach.left())) - 1, int(std::floor(reach.top())) - 1),
+                       QPoint(int(std::ceil(reach.right())) + 1, int(std::ceil(reach.bottom())) + 1));
+    QRgb under;
+    if (!image.rect().contains(pixels) || !uniformColour(image, pixels, &under))
+        return false;
+    // Copied to whole device pixels, one to one, as the fills are.
+    painter->save();
+    painter->setWorldTransform(painter->worldTransform() * device.inverted());
+    if (painter->deviceTransform().type() != QTransform::TxNone) {
+        painter->restore();
+        return false;
+    }
+    const PanelKey key{device.m11(), device.m22(), device.dx() - pixels.left(), device.dy() - pixels.top(),
+                       shape.x(), shape.y(), shape.width(), shape.height(), radius, borderWidth,
+                       fill.rgba(), border.rgba(), under, int(image.format())};
+    QImage panel;
+    if (const QImage *kept = panels().object(key)) {
+        panel = *kept;
+    } else {
+        panel = QImage(pixels.size(), image.format());
+        panel.fill(under);
+        QPainter p(&panel);
+        p.setTransform(QTransform(key.m11, 0, 0, key.m22, key.dx, key.dy));
+        drawFill(&p, p.deviceTransform(), shape, radius, fill);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(border, borderWidth));
+        drawShape(&p, shape, radius);
+        p.end();
+        panels().insert(key, new QImage(panel), panel.sizeInBytes());
+    }
+    painter->setCompositionMode(QPainter::CompositionMode_Source);
+    painter->drawImage(pixels.topLeft(), panel);
+    painter->restore();
+    return true;
+}
+
 } // namespace
 
 namespace OvPanels {
@@ -130,6 +227,8 @@ void draw(QPainter *painter, const QRectF &rect, qreal radius, const QColor &fil
         drawDirect(painter, shape, radius, fill, border, borderWidth);
         return;
     }
+    if (bordered && drawOverUniform(painter, device, shape, radius, fill, border, borderWidth))
+        return;
     drawFill(painter, device, shape, radius, fill);
     if (bordered) {
         painter->save();

@@ -126,19 +126,25 @@ private slots:
         QCOMPARE(combo->currentIndex(), 2);
     }
 
-    // A panel painted after its size, place or device pixel ratio changed shows the new
-    // shape, pixel for pixel as drawing it in place does: a copy kept under too coarse a key
-    // would show the shape painted before.
+    // A panel painted after its size, place, device pixel ratio or the pixels under it changed
+    // shows the new shape, pixel for pixel as drawing it in place does: a copy kept under too
+    // coarse a key would show the shape painted before, and one copied over pixels of more than
+    // one colour would hide them.
     void testPanelPaint_data()
     {
         QTest::addColumn<QSizeF>("size");
         QTest::addColumn<QPointF>("offset");
         QTest::addColumn<qreal>("ratio");
-        QTest::newRow("as before") << QSizeF(300, 90) << QPointF(5, 7) << 1.0;
-        QTest::newRow("narrower") << QSizeF(240, 90) << QPointF(5, 7) << 1.0;
-        QTest::newRow("lower") << QSizeF(300, 60) << QPointF(5, 7) << 1.0;
-        QTest::newRow("a fraction of a pixel further") << QSizeF(300, 90) << QPointF(5.5, 7.25) << 1.0;
-        QTest::newRow("twice the pixels") << QSizeF(300, 90) << QPointF(5, 7) << 2.0;
+        QTest::addColumn<QColor>("under");
+        QTest::addColumn<bool>("striped");
+        const QColor page(12, 12, 15);
+        QTest::newRow("as before") << QSizeF(300, 90) << QPointF(5, 7) << 1.0 << page << false;
+        QTest::newRow("narrower") << QSizeF(240, 90) << QPointF(5, 7) << 1.0 << page << false;
+        QTest::newRow("lower") << QSizeF(300, 60) << QPointF(5, 7) << 1.0 << page << false;
+        QTest::newRow("a fraction of a pixel further") << QSizeF(300, 90) << QPointF(5.5, 7.25) << 1.0 << page << false;
+        QTest::newRow("twice the pixels") << QSizeF(300, 90) << QPointF(5, 7) << 2.0 << page << false;
+        QTest::newRow("another page colour") << QSizeF(300, 90) << QPointF(5, 7) << 1.0 << QColor(240, 240, 236) << false;
+        QTest::newRow("over a stripe") << QSizeF(300, 90) << QPointF(5, 7) << 1.0 << page << true;
     }
 
     void testPanelPaint()
@@ -146,28 +152,32 @@ private slots:
         QFETCH(QSizeF, size);
         QFETCH(QPointF, offset);
         QFETCH(qreal, ratio);
+        QFETCH(QColor, under);
+        QFETCH(bool, striped);
         OvStylableWidget panel;
         panel.setStyleName(QStringLiteral("CommonPanelInverted"));
         const OvStyle &s = panel.style();
-        const auto canvas = [&] {
+        const auto canvas = [&](const QColor &colour) {
             QImage image((QSizeF(320, 110) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
             image.setDevicePixelRatio(ratio);
-            image.fill(QColor(12, 12, 15));
+            image.fill(colour);
+            if (striped)
+                QPainter(&image).fillRect(QRectF(0, 50, 320, 3), Qt::red);
             return image;
         };
-        const auto paintPanel = [&](const QSizeF &at, const QPointF &where) {
+        const auto paintPanel = [&](const QSizeF &at, const QPointF &where, const QColor &colour) {
             panel.resize(at);
-            QImage image = canvas();
+            QImage image = canvas(colour);
             QPainter painter(&image);
             painter.translate(where);
             QStyleOptionGraphicsItem option;
             static_cast<QGraphicsItem &>(panel).paint(&painter, &option, nullptr);
             return image;
         };
-        paintPanel(QSizeF(300, 90), QPointF(5, 7));
-        const QImage painted = paintPanel(size, offset);
+        paintPanel(QSizeF(300, 90), QPointF(5, 7), QColor(12, 12, 15));
+        const QImage painted = paintPanel(size, offset, under);
 
-        QImage expected = canvas();
+        QImage expected = canvas(under);
         QPainter painter(&expected);
         painter.translate(offset);
         painter.setRenderHint(QPainter::Antialiasing);
