@@ -283,7 +283,7 @@ int runDriver(int argc, char **argv)
             {QStringLiteral("--n"), QString::number(driver.count(10, 2))}), QStringLiteral("the open with the daemon stopped")));
         say(QStringLiteral("4: first page in a fresh process, ours and the stock page's by turns"));
         {
-            Samples ours, stock, load, construct, show, paint, stockLoad;
+            Samples ours, stock, load, construct, show, paint, stockLoad, stockConstruct, stockShow, stockPaint;
             for (int i = 0; i < driver.count(20, 3); ++i) {
                 const QJsonObject o = driver.mode(QStringLiteral("first"));
                 const QJsonObject s = driver.mode(QStringLiteral("first"), {QStringLiteral("--stock")});
@@ -296,6 +296,9 @@ int runDriver(int argc, char **argv)
                 paint.add(o.value(QStringLiteral("paintMs")).toDouble());
                 stock.add(s.value(QStringLiteral("totalMs")).toDouble());
                 stockLoad.add(s.value(QStringLiteral("loadMs")).toDouble());
+                stockConstruct.add(s.value(QStringLiteral("constructMs")).toDouble());
+                stockShow.add(s.value(QStringLiteral("showMs")).toDouble());
+                stockPaint.add(s.value(QStringLiteral("paintMs")).toDouble());
             }
             if (ours.count() == 0) {
                 complete = false;
@@ -309,6 +312,9 @@ int runDriver(int argc, char **argv)
                 {QStringLiteral("paint"), paint.toJson(QStringLiteral("ms"))},
                 {QStringLiteral("stock"), stock.toJson(QStringLiteral("ms"))},
                 {QStringLiteral("stockLoad"), stockLoad.toJson(QStringLiteral("ms"))},
+                {QStringLiteral("stockConstruct"), stockConstruct.toJson(QStringLiteral("ms"))},
+                {QStringLiteral("stockShow"), stockShow.toJson(QStringLiteral("ms"))},
+                {QStringLiteral("stockPaint"), stockPaint.toJson(QStringLiteral("ms"))},
                 {QStringLiteral("stockRatio"), stock.median() > 0 ? ours.median() / stock.median() : 0.0},
             });
         }

@@ -160,11 +160,14 @@ QString resultsMarkdown(const QJsonObject &results)
     const double firstRatio = first.value(QStringLiteral("stockRatio")).toDouble();
     row(QStringLiteral("4"), QStringLiteral("first page in a fresh process: plug-in loaded, built with its bus connections, shown, painted; "
                                             "against the stock page's first (catalogue loaded, built, shown, painted), by turns"),
-        QStringLiteral("%1 ms (load %2, construct %3, show %4, paint %5) against %6 ms (catalogue %7): **%8 x stock**")
+        QStringLiteral("%1 ms (load %2, construct %3, show %4, paint %5) against %6 ms (catalogue %7, construct %8, "
+                       "show %9, paint %10): **%11 x stock**")
             .arg(fmt(med(first, QStringLiteral("total")), 1), fmt(med(first, QStringLiteral("load")), 1),
                  fmt(med(first, QStringLiteral("construct")), 1), fmt(med(first, QStringLiteral("show")), 1),
                  fmt(med(first, QStringLiteral("paint")), 1), fmt(med(first, QStringLiteral("stock")), 1),
-                 fmt(med(first, QStringLiteral("stockLoad")), 1), fmt(firstRatio, 2)),
+                 fmt(med(first, QStringLiteral("stockLoad")), 1), fmt(med(first, QStringLiteral("stockConstruct")), 1),
+                 fmt(med(first, QStringLiteral("stockShow")), 1))
+            .arg(fmt(med(first, QStringLiteral("stockPaint")), 1), fmt(firstRatio, 2)),
         QStringLiteral("<= 1.0 x stock: %1").arg(verdict(firstRatio > 0 && firstRatio <= 1.0)));
     const double stockWarmRatio = warm.value(QStringLiteral("stockRatio")).toDouble();
     row(QStringLiteral("4"), QStringLiteral("warm page open against the stock Qt Widgets page (opened by turns)"),

@@ -9,6 +9,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
+#include <QSet>
 #include <QRectF>
 
 #include <cmath>
@@ -133,6 +134,14 @@ QCache<PanelKey, QImage> &panels()
     return images;
 }
 
+// Panels painted once so far: the first page of a process paints each only once, and would
+// pay for the copy as well as the drawing.
+QSet<PanelKey> &seenOnce()
+{
+    static QSet<PanelKey> keys;
+    return keys;
+}
+
 // The colour of every pixel in rect, when they are all one opaque colour.
 bool uniformColour(const QImage &image, const QRect &rect, QRgb *colour)
 {
@@ -182,7 +191,14 @@ bool drawOverUniform(QPainter *painter, const QTransform &device, const QRectF &
     QImage panel;
     if (const QImage *kept = panels().object(key)) {
         panel = *kept;
+    } else if (!seenOnce().contains(key)) {
+        if (seenOnce().size() >= 64)
+            seenOnce().clear();
+        seenOnce().insert(key);
+        painter->restore();
+        return false;
     } else {
+        seenOnce().remove(key);
         panel = QImage(pixels.size(), image.format());
         panel.fill(under);
         QPainter p(&panel);

@@ -174,7 +174,10 @@ private slots:
             static_cast<QGraphicsItem &>(panel).paint(&painter, &option, nullptr);
             return image;
         };
-        paintPanel(QSizeF(300, 90), QPointF(5, 7), QColor(12, 12, 15));
+        // Twice each: a panel is kept for copying the second time it is painted.
+        for (int i = 0; i < 2; ++i)
+            paintPanel(QSizeF(300, 90), QPointF(5, 7), QColor(12, 12, 15));
+        const QImage first = paintPanel(size, offset, under);
         const QImage painted = paintPanel(size, offset, under);
 
         QImage expected = canvas(under);
@@ -188,6 +191,7 @@ private slots:
         painter.setPen(QPen(s.color(QStringLiteral("borderColor")), border));
         painter.drawRoundedRect(r, s.number(QStringLiteral("cornerRadius")), s.number(QStringLiteral("cornerRadius")));
         painter.end();
+        QCOMPARE(first, expected);
         QCOMPARE(painted, expected);
     }
 };
