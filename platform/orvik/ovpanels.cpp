@@ -45,6 +45,14 @@ QCache<FillKey, QImage> &cache()
     return images;
 }
 
+// Fills painted once so far: kept for copying only from the second time on, so that a
+// process's first page pays for no copy.
+QSet<FillKey> &fillsSeenOnce()
+{
+    static QSet<FillKey> keys;
+    return keys;
+}
+
 void drawShape(QPainter *painter, const QRectF &rect, qreal radius)
 {
     if (radius > 0)
@@ -90,7 +98,16 @@ void drawFill(QPainter *painter, const QTransform &device, const QRectF &rect, q
     const FillKey key{device.m11(), device.m22(), device.dx() - whole.x(), device.dy() - whole.y(),
                       rect.x(), rect.y(), rect.width(), rect.height(), radius, colour.rgba()};
     QImage *image = cache().object(key);
+    if (!image && !fillsSeenOnce().contains(key)) {
+        if (fillsSeenOnce().size() >= 64)
+            fillsSeenOnce().clear();
+        fillsSeenOnce().insert(key);
+        painter->restore();
+        drawDirect(painter, rect, radius, colour, Qt::transparent, 0);
+        return;
+    }
     if (!image) {
+        fillsSeenOnce().remove(key);
         const QSize size(int(std::ceil(bounds.right() - whole.x())) + 1, int(std::ceil(bounds.bottom() - whole.y())) + 1);
         image = new QImage(size, QImage::Format_ARGB32_Premultiplied);
         image->fill(Qt::transparent);
@@ -134,8 +151,7 @@ QCache<PanelKey, QImage> &panels()
     return images;
 }
 
-// Panels painted once so far: the first page of a process paints each only once, and would
-// pay for the copy as well as the drawing.
+// Panels painted once so far, as fills are.
 QSet<PanelKey> &seenOnce()
 {
     static QSet<PanelKey> keys;
