@@ -70,10 +70,6 @@ void PickerClient::listen()
                   this, SLOT(take(QString,QString,QDBusMessage)));
     followPickerOwner(m_bus);
 
-    // A picker that went away or was replaced answers nothing this client asked for.
-    auto *watch = new QDBusServiceWatcher(Picker::service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(watch, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] { m_asked = false; });
-
     m_request = QDBusMessage::createMethodCall(Picker::service, Picker::path, Picker::interface, Picker::request);
     m_request << QString() << QString() << QStringList() << QStringLiteral("require");
 }
@@ -86,8 +82,10 @@ bool PickerClient::ask()
     const QDBusMessage reply = wait > 0 ? m_bus.call(m_request, QDBus::Block, wait)
                                         : m_request.createErrorReply(QDBusError::NoReply, QStringLiteral("No time was left to wait for it"));
     m_asked = reply.type() != QDBusMessage::ErrorMessage;
-    if (m_asked)
-        pickerOwner() = reply.service();
+    if (m_asked) {
+        m_askedBy = reply.service();
+        pickerOwner() = m_askedBy;
+    }
     if (!m_asked) {
         qWarning() << "The Bluetooth device picker did not take the request:" << reply.errorName() << reply.errorMessage();
         emit failed(Unavailable);
@@ -110,7 +108,8 @@ void PickerClient::take(QString address, QString name, const QDBusMessage &messa
     // Another program's signal of the same name is no answer of the picker's.
     if (pickerOwner().isEmpty() || message.service() != pickerOwner())
         return;
-    if (!m_asked) {
+    // A picker that took the name since the request was taken knows nothing of it.
+    if (!m_asked || message.service() != m_askedBy) {
         qWarning() << "SatellitePositioningContainer::onPairNewDeviceDone() ignored: this section asked the picker for nothing";
         return;
     }

@@ -47,8 +47,9 @@ private slots:
 private:
     QDBusConnection m_bus;
     QDBusMessage m_request;
-    // From the picker's reply to the request until its answer is taken.
+    // From the picker's reply to the request until its answer is taken, and who replied.
     bool m_asked = false;
+    QString m_askedBy;
 };
 
 #endif

@@ -13,6 +13,8 @@ inline const QString path = QStringLiteral("/com/telva/devpick");
 inline const QString &interface = service;
 inline const QString request = QStringLiteral("show_search_dlg");
 inline const QString answer = QStringLiteral("search_result");
+// Where each user's session picker registers and answers.
+inline const QString sessionsInterface = QStringLiteral("com.telva.devpick.Sessions");
 // The caller's session runs no picker that could show the dialog.
 inline const QString errorNoSessionPicker = service + QStringLiteral(".Error.NoSessionPicker");
 } // namespace Picker

@@ -45,12 +45,18 @@ QCache<FillKey, QImage> &cache()
     return images;
 }
 
-// Fills painted once so far: kept for copying only from the second time on, so that a
-// process's first page pays for no copy.
-QSet<FillKey> &fillsSeenOnce()
+// Shapes are kept for copying only from their second paint on, so that a process's first
+// page pays for no copy: true when key was painted once before (and is now to be kept).
+template <typename Key>
+bool paintedBefore(const Key &key)
 {
-    static QSet<FillKey> keys;
-    return keys;
+    static QSet<Key> once;
+    if (once.remove(key))
+        return true;
+    if (once.size() >= 64)
+        once.clear();
+    once.insert(key);
+    return false;
 }
 
 void drawShape(QPainter *painter, const QRectF &rect, qreal radius)
@@ -70,6 +76,16 @@ void drawDirect(QPainter *painter, const QRectF &rect, qreal radius, const QColo
         painter->setPen(QPen(border, borderWidth));
     else
         painter->setPen(Qt::NoPen);
+    drawShape(painter, rect, radius);
+    painter->restore();
+}
+
+void drawOutline(QPainter *painter, const QRectF &rect, qreal radius, const QColor &border, qreal borderWidth)
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(QPen(border, borderWidth));
     drawShape(painter, rect, radius);
     painter->restore();
 }
@@ -98,16 +114,12 @@ void drawFill(QPainter *painter, const QTransform &device, const QRectF &rect, q
     const FillKey key{device.m11(), device.m22(), device.dx() - whole.x(), device.dy() - whole.y(),
                       rect.x(), rect.y(), rect.width(), rect.height(), radius, colour.rgba()};
     QImage *image = cache().object(key);
-    if (!image && !fillsSeenOnce().contains(key)) {
-        if (fillsSeenOnce().size() >= 64)
-            fillsSeenOnce().clear();
-        fillsSeenOnce().insert(key);
+    if (!image && !paintedBefore(key)) {
         painter->restore();
         drawDirect(painter, rect, radius, colour, Qt::transparent, 0);
         return;
     }
     if (!image) {
-        fillsSeenOnce().remove(key);
         const QSize size(int(std::ceil(bounds.right() - whole.x())) + 1, int(std::ceil(bounds.bottom() - whole.y())) + 1);
         image = new QImage(size, QImage::Format_ARGB32_Premultiplied);
         image->fill(Qt::transparent);
@@ -149,13 +161,6 @@ QCache<PanelKey, QImage> &panels()
 {
     static QCache<PanelKey, QImage> images(cacheBytes);
     return images;
-}
-
-// Panels painted once so far, as fills are.
-QSet<PanelKey> &seenOnce()
-{
-    static QSet<PanelKey> keys;
-    return keys;
 }
 
 // The colour of every pixel in rect, when they are all one opaque colour.
@@ -207,23 +212,16 @@ bool drawOverUniform(QPainter *painter, const QTransform &device, const QRectF &
     QImage panel;
     if (const QImage *kept = panels().object(key)) {
         panel = *kept;
-    } else if (!seenOnce().contains(key)) {
-        if (seenOnce().size() >= 64)
-            seenOnce().clear();
-        seenOnce().insert(key);
+    } else if (!paintedBefore(key)) {
         painter->restore();
         return false;
     } else {
-        seenOnce().remove(key);
         panel = QImage(pixels.size(), image.format());
         panel.fill(under);
         QPainter p(&panel);
         p.setTransform(QTransform(key.m11, 0, 0, key.m22, key.dx, key.dy));
         drawFill(&p, p.deviceTransform(), shape, radius, fill);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(border, borderWidth));
-        drawShape(&p, shape, radius);
+        drawOutline(&p, shape, radius, border, borderWidth);
         p.end();
         panels().insert(key, new QImage(panel), panel.sizeInBytes());
     }
@@ -262,14 +260,8 @@ void draw(QPainter *painter, const QRectF &rect, qreal radius, const QColor &fil
     if (bordered && drawOverUniform(painter, device, shape, radius, fill, border, borderWidth))
         return;
     drawFill(painter, device, shape, radius, fill);
-    if (bordered) {
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        painter->setBrush(Qt::NoBrush);
-        painter->setPen(QPen(border, borderWidth));
-        drawShape(painter, shape, radius);
-        painter->restore();
-    }
+    if (bordered)
+        drawOutline(painter, shape, radius, border, borderWidth);
 }
 
 } // namespace OvPanels

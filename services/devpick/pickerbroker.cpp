@@ -11,11 +11,6 @@
 
 #include <algorithm>
 
-const QString PickerBroker::service = Picker::service;
-const QString PickerBroker::path = Picker::path;
-const QString PickerBroker::sessionsInterface = QStringLiteral("com.telva.devpick.Sessions");
-const QString PickerBroker::noSessionPicker = Picker::errorNoSessionPicker;
-
 namespace {
 // Bounds on what one connection or one user can make the picker hold.
 constexpr int maxPickersPerUser = 8;
@@ -41,12 +36,12 @@ PickerBroker::PickerBroker(const QDBusConnection &bus, QObject *parent)
 
 bool PickerBroker::serve(QString *error)
 {
-    if (!m_bus.registerObject(path, this)) {
-        *error = QStringLiteral("cannot register %1: %2").arg(path, m_bus.lastError().message());
+    if (!m_bus.registerObject(Picker::path, this)) {
+        *error = QStringLiteral("cannot register %1: %2").arg(Picker::path, m_bus.lastError().message());
         return false;
     }
-    if (!m_bus.registerService(service)) {
-        *error = QStringLiteral("cannot own %1 on the system bus: %2").arg(service, m_bus.lastError().message());
+    if (!m_bus.registerService(Picker::service)) {
+        *error = QStringLiteral("cannot own %1 on the system bus: %2").arg(Picker::service, m_bus.lastError().message());
         return false;
     }
     return true;
@@ -81,7 +76,7 @@ void PickerBroker::show_search_dlg(const QString &title, const QString &hint,
     const auto picker = std::find_if(m_pickers.crbegin(), m_pickers.crend(), [uid](const SessionPicker &p) { return p.uid == uid; });
     if (picker == m_pickers.crend()) {
         qCInfo(lcDevpick).noquote() << "show_search_dlg from" << requester << "of user" << uid << "- no session picker";
-        sendErrorReply(noSessionPicker, QStringLiteral("No session of user %1 runs a device picker: the search dialog "
+        sendErrorReply(Picker::errorNoSessionPicker, QStringLiteral("No session of user %1 runs a device picker: the search dialog "
                                                        "opens only in a graphical session, with devpick-session running")
                                             .arg(uid));
         return;
@@ -98,7 +93,7 @@ void PickerBroker::show_search_dlg(const QString &title, const QString &hint,
 
     // A signal to the session picker alone: the system bus lets a service send those to any
     // connection, while method calls would need a policy that lets it call anyone.
-    QDBusMessage show = QDBusMessage::createTargetedSignal(picker->connection, path, sessionsInterface, QStringLiteral("Show"));
+    QDBusMessage show = QDBusMessage::createTargetedSignal(picker->connection, Picker::path, Picker::sessionsInterface, QStringLiteral("Show"));
     show << request << title.left(maxTextLength) << hint.left(maxTextLength) << services << pairing;
     m_bus.send(show);
 
@@ -159,7 +154,7 @@ void PickerBroker::answer(uint request, const QString &address, const QString &n
 {
     const Request r = m_requests.take(request);
     qCDebug(lcDevpick) << "search_result" << address << name << "to" << r.requester;
-    QDBusMessage result = QDBusMessage::createTargetedSignal(r.requester, path, Picker::interface, Picker::answer);
+    QDBusMessage result = QDBusMessage::createTargetedSignal(r.requester, Picker::path, Picker::interface, Picker::answer);
     result << address << name;
     m_bus.send(result);
     unwatchIfUnused(r.requester);
@@ -174,7 +169,7 @@ void PickerBroker::onNameGone(const QString &name)
         const Request r = m_requests.value(id);
         if (r.requester == name) {
             m_requests.remove(id);
-            QDBusMessage withdraw = QDBusMessage::createTargetedSignal(r.picker, path, sessionsInterface, QStringLiteral("Withdraw"));
+            QDBusMessage withdraw = QDBusMessage::createTargetedSignal(r.picker, Picker::path, Picker::sessionsInterface, QStringLiteral("Withdraw"));
             m_bus.send(withdraw << id);
         } else if (r.picker == name) {
             answer(id, QString(), QString());

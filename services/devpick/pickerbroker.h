@@ -23,11 +23,6 @@ class PickerBroker : public QObject, protected QDBusContext
     Q_OBJECT
 
 public:
-    static const QString service;
-    static const QString path;
-    static const QString sessionsInterface;
-    static const QString noSessionPicker;
-
     explicit PickerBroker(const QDBusConnection &bus, QObject *parent = nullptr);
 
     // Exports the object and takes the service name.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "sessionpicker.h"
 
+#include "dbusnames.h"
 #include "devicepicker.h"
 #include "devpicklog.h"
 #include "pickerbroker.h"
@@ -10,7 +11,6 @@
 #include <QDBusServiceWatcher>
 
 namespace {
-const QString &sessions = PickerBroker::sessionsInterface;
 // Dialogs one session keeps open at once; more are answered as given up.
 constexpr int maxOpen = 8;
 }
@@ -18,7 +18,7 @@ constexpr int maxOpen = 8;
 SessionPicker::SessionPicker(const QDBusConnection &bus, QObject *parent)
     : QObject(parent)
     , m_bus(bus)
-    , m_watcher(new QDBusServiceWatcher(PickerBroker::service, bus, QDBusServiceWatcher::WatchForOwnerChange, this))
+    , m_watcher(new QDBusServiceWatcher(Picker::service, bus, QDBusServiceWatcher::WatchForOwnerChange, this))
 {
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
@@ -34,16 +34,16 @@ SessionPicker::~SessionPicker()
     for (const QPointer<DevicePicker> &picker : std::as_const(m_requests))
         delete picker;
     if (!m_service.isEmpty())
-        m_bus.call(QDBusMessage::createMethodCall(PickerBroker::service, PickerBroker::path, sessions, QStringLiteral("UnregisterPicker")),
+        m_bus.call(QDBusMessage::createMethodCall(Picker::service, Picker::path, Picker::sessionsInterface, QStringLiteral("UnregisterPicker")),
                    QDBus::NoBlock);
 }
 
 bool SessionPicker::serve(QString *error)
 {
     // Sent to this connection alone, by whoever owns the service's name.
-    const QString &service = PickerBroker::service, &path = PickerBroker::path;
-    if (!m_bus.connect(service, path, sessions, QStringLiteral("Show"), this, SLOT(Show(uint, QString, QString, QStringList, QString)))
-        || !m_bus.connect(service, path, sessions, QStringLiteral("Withdraw"), this, SLOT(Withdraw(uint)))) {
+    const QString &service = Picker::service, &path = Picker::path;
+    if (!m_bus.connect(service, path, Picker::sessionsInterface, QStringLiteral("Show"), this, SLOT(Show(uint, QString, QString, QStringList, QString)))
+        || !m_bus.connect(service, path, Picker::sessionsInterface, QStringLiteral("Withdraw"), this, SLOT(Withdraw(uint)))) {
         *error = QStringLiteral("cannot listen to %1: %2").arg(service, m_bus.lastError().message());
         return false;
     }
@@ -65,16 +65,16 @@ DevicePicker *SessionPicker::request(uint number) const
 void SessionPicker::registerWithService()
 {
     m_service.clear();
-    const QDBusMessage call = QDBusMessage::createMethodCall(PickerBroker::service, PickerBroker::path, sessions, QStringLiteral("RegisterPicker"));
+    const QDBusMessage call = QDBusMessage::createMethodCall(Picker::service, Picker::path, Picker::sessionsInterface, QStringLiteral("RegisterPicker"));
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
         finished->deleteLater();
         if (finished->isError()) {
-            qCWarning(lcDevpick).noquote() << "cannot register with" << PickerBroker::service << "-" << finished->error().message();
+            qCWarning(lcDevpick).noquote() << "cannot register with" << Picker::service << "-" << finished->error().message();
             return;
         }
         m_service = finished->reply().service();
-        qCInfo(lcDevpick).noquote() << "registered with" << PickerBroker::service << "at" << m_service;
+        qCInfo(lcDevpick).noquote() << "registered with" << Picker::service << "at" << m_service;
         emit registered();
     });
 }
@@ -126,8 +126,8 @@ void SessionPicker::Withdraw(uint request)
 void SessionPicker::answer(uint request, const QString &address, const QString &name)
 {
     // To the service that asked, so that an answer never reaches one started since.
-    const QString to = m_service.isEmpty() ? PickerBroker::service : m_service;
-    QDBusMessage call = QDBusMessage::createMethodCall(to, PickerBroker::path, sessions, QStringLiteral("Answer"));
+    const QString to = m_service.isEmpty() ? Picker::service : m_service;
+    QDBusMessage call = QDBusMessage::createMethodCall(to, Picker::path, Picker::sessionsInterface, QStringLiteral("Answer"));
     call << request << address << name;
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [request](QDBusPendingCallWatcher *finished) {
